@@ -1,0 +1,27 @@
+# Compiler settings shared by every target of the project.
+#
+# The program works on code-page-932 byte strings: sources are UTF-8, string literals are
+# turned into CP932 bytes by the compiler, so that "不明" in a source file is the same bytes
+# as the value Windows hands to an "A" function under code page 932.
+if(MSVC)
+  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:/W4> $<$<COMPILE_LANGUAGE:C,CXX>:/permissive->
+                      $<$<COMPILE_LANGUAGE:C,CXX>:/source-charset:utf-8> $<$<COMPILE_LANGUAGE:C,CXX>:/execution-charset:.932>)
+  add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
+else()
+  add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-Wall> $<$<COMPILE_LANGUAGE:C,CXX>:-Wextra>
+                      $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8> $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>)
+endif()
+
+if(WIN32)
+  add_compile_definitions($<$<COMPILE_LANGUAGE:C,CXX>:WIN32_LEAN_AND_MEAN> $<$<COMPILE_LANGUAGE:C,CXX>:NOMINMAX>
+                          _WIN32_WINNT=0x0601 WINVER=0x0601)
+  if(MINGW)
+    # Wine finds no libstdc++-6.dll: link the runtime into every program.
+    add_link_options(-static)
+  endif()
+endif()
+
+if(RONDEL_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

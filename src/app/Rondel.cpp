@@ -1,0 +1,3 @@
+// Rondel.exe: placeholder until the start-up lands.
+#include <windows.h>
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }

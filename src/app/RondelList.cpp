@@ -1,0 +1,3 @@
+// RondelList.exe: placeholder until the catalogue lands.
+#include <cstdio>
+int main() { return 0; }

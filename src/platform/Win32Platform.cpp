@@ -1,0 +1,365 @@
+#include "platform/Win32Platform.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <winsvc.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Win32Handles.h"
+
+namespace rondel::platform {
+
+// The logic's copies of the Windows values must be the real ones.
+static_assert(kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kErrorDependentServicesRunning == ERROR_DEPENDENT_SERVICES_RUNNING);
+static_assert(kErrorServiceRequestTimeout == ERROR_SERVICE_REQUEST_TIMEOUT);
+static_assert(kErrorServiceCannotAcceptCtrl == ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+static_assert(kServiceWin32 == SERVICE_WIN32 && kServiceDriver == SERVICE_DRIVER);
+static_assert(kServiceStateAll == SERVICE_STATE_ALL);
+static_assert(kScManagerAllAccess == SC_MANAGER_ALL_ACCESS && kKeyAllAccess == KEY_ALL_ACCESS);
+static_assert(kKeyRead == KEY_READ && kRegMultiSz == REG_MULTI_SZ);
+static_assert(kServiceAcceptPauseContinue == SERVICE_ACCEPT_PAUSE_CONTINUE);
+
+namespace {
+
+template <typename T>
+T As(RawHandle h) {
+    return reinterpret_cast<T>(h);
+}
+
+template <typename T>
+RawHandle Raw(T h) {
+    return reinterpret_cast<RawHandle>(h);
+}
+
+// A string the system placed into a buffer: read only within the buffer, never past its end.
+std::optional<std::string> StringInBuffer(const char* text, const BYTE* begin, std::size_t size) {
+    if (text == nullptr) return std::nullopt;
+    const auto* p = reinterpret_cast<const BYTE*>(text);
+    if (p < begin || p >= begin + size) return std::nullopt;
+    const std::size_t room = static_cast<std::size_t>(begin + size - p);
+    return std::string(text, strnlen(text, room));
+}
+
+ServiceEnumeration ReadEnumeration(BOOL ok, const std::vector<BYTE>& buffer, DWORD needed, DWORD returned) {
+    ServiceEnumeration result;
+    result.error = ok ? 0 : ::GetLastError();
+    result.bytesNeeded = needed;
+    const std::size_t fits = buffer.size() / sizeof(ENUM_SERVICE_STATUSA);
+    const std::size_t count = std::min<std::size_t>(returned, fits);
+    const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& r = records[i];
+        const auto& s = r.ServiceStatus;
+        result.records.push_back({StringInBuffer(r.lpServiceName, buffer.data(), buffer.size()),
+                                  StringInBuffer(r.lpDisplayName, buffer.data(), buffer.size()),
+                                  {s.dwServiceType, s.dwCurrentState, s.dwControlsAccepted, s.dwWin32ExitCode,
+                                   s.dwServiceSpecificExitCode, s.dwCheckPoint, s.dwWaitHint}});
+    }
+    return result;
+}
+
+uint32_t LastErrorUnless(BOOL ok) { return ok ? 0 : ::GetLastError(); }
+
+void CopyStatus(const SERVICE_STATUS& from, ServiceStatus& to) {
+    to = {from.dwServiceType, from.dwCurrentState, from.dwControlsAccepted, from.dwWin32ExitCode,
+          from.dwServiceSpecificExitCode, from.dwCheckPoint, from.dwWaitHint};
+}
+
+}  // namespace
+
+// ================================================================== Service Control Manager
+
+ServiceHandle Win32ServiceControlManager::OpenManager(uint32_t access, uint32_t& error) {
+    SC_HANDLE h = ::OpenSCManagerA(nullptr, nullptr, access);
+    error = h ? 0 : ::GetLastError();
+    return ServiceHandle(*this, Raw(h));
+}
+
+ServiceHandle Win32ServiceControlManager::OpenServiceByName(RawHandle manager, const std::string& serviceName,
+                                                      uint32_t access, uint32_t& error) {
+    SC_HANDLE h = ::OpenServiceA(As<SC_HANDLE>(manager), serviceName.c_str(), access);
+    error = h ? 0 : ::GetLastError();
+    return ServiceHandle(*this, Raw(h));
+}
+
+ServiceEnumeration Win32ServiceControlManager::EnumerateServices(RawHandle manager, uint32_t serviceType,
+                                                                  uint32_t serviceState, uint32_t bufferSize,
+                                                                  uint32_t& resumeHandle) {
+    std::vector<BYTE> buffer(bufferSize, 0);
+    DWORD needed = 0;
+    DWORD returned = 0;
+    DWORD resume = resumeHandle;
+    const BOOL ok = ::EnumServicesStatusA(As<SC_HANDLE>(manager), serviceType, serviceState,
+                                          reinterpret_cast<LPENUM_SERVICE_STATUSA>(buffer.data()), bufferSize,
+                                          &needed, &returned, &resume);
+    auto result = ReadEnumeration(ok, buffer, needed, returned);
+    resumeHandle = resume;
+    return result;
+}
+
+ServiceEnumeration Win32ServiceControlManager::EnumerateDependents(RawHandle service, uint32_t serviceState,
+                                                                     uint32_t bufferSize) {
+    std::vector<BYTE> buffer(bufferSize, 0);
+    DWORD needed = 0;
+    DWORD returned = 0;
+    const BOOL ok = ::EnumDependentServicesA(As<SC_HANDLE>(service), serviceState,
+                                             reinterpret_cast<LPENUM_SERVICE_STATUSA>(buffer.data()), bufferSize,
+                                             &needed, &returned);
+    return ReadEnumeration(ok, buffer, needed, returned);
+}
+
+uint32_t Win32ServiceControlManager::QueryStatus(RawHandle service, ServiceStatus& status) {
+    SERVICE_STATUS s{};
+    const BOOL ok = ::QueryServiceStatus(As<SC_HANDLE>(service), &s);
+    const uint32_t error = LastErrorUnless(ok);
+    CopyStatus(s, status);
+    return error;
+}
+
+uint32_t Win32ServiceControlManager::Start(RawHandle service) {
+    return LastErrorUnless(::StartServiceA(As<SC_HANDLE>(service), 0, nullptr));
+}
+
+uint32_t Win32ServiceControlManager::Control(RawHandle service, uint32_t control, ServiceStatus& status) {
+    SERVICE_STATUS s{};
+    const BOOL ok = ::ControlService(As<SC_HANDLE>(service), control, &s);
+    const uint32_t error = LastErrorUnless(ok);
+    CopyStatus(s, status);
+    return error;
+}
+
+void Win32ServiceControlManager::CloseHandle(RawHandle handle) noexcept {
+    unique_schandle(As<SC_HANDLE>(handle));
+}
+
+// ================================================================== registry
+
+RegistryKeyHandle Win32Registry::OpenKey(RawHandle root, const std::string& subKey, uint32_t access,
+                                         uint32_t& error) {
+    HKEY key = nullptr;
+    error = static_cast<uint32_t>(::RegOpenKeyExA(As<HKEY>(root), subKey.c_str(), 0, access, &key));
+    if (error != ERROR_SUCCESS) key = nullptr;
+    return RegistryKeyHandle(*this, Raw(key));
+}
+
+uint32_t Win32Registry::QueryValue(RawHandle key, const std::string& name, RegistryData& data) {
+    // The value may grow between the two calls: ask again until it fits.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        LSTATUS status = ::RegQueryValueExA(As<HKEY>(key), name.c_str(), nullptr, &type, nullptr, &size);
+        if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
+        std::vector<uint8_t> bytes(size);
+        status = ::RegQueryValueExA(As<HKEY>(key), name.c_str(), nullptr, &type, bytes.data(), &size);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
+        bytes.resize(std::min<std::size_t>(size, bytes.size()));
+        data = RegistryData{type, std::move(bytes)};
+        return 0;
+    }
+    return ERROR_MORE_DATA;
+}
+
+uint32_t Win32Registry::SetValue(RawHandle key, const std::string& name, uint32_t type,
+                                 std::span<const uint8_t> bytes) {
+    return static_cast<uint32_t>(::RegSetValueExA(As<HKEY>(key), name.c_str(), 0, type, bytes.data(),
+                                                  static_cast<DWORD>(bytes.size())));
+}
+
+void Win32Registry::CloseHandle(RawHandle handle) noexcept { unique_hkey(As<HKEY>(handle)); }
+
+// ================================================================== files and version resources
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string Win32FileSystem::ModuleFileName() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+uint32_t Win32FileSystem::VersionInfoSize(const std::string& file) {
+    DWORD handle = 0;
+    return ::GetFileVersionInfoSizeA(file.c_str(), &handle);
+}
+
+bool Win32FileSystem::ReadVersionInfo(const std::string& file, std::span<uint8_t> block) {
+    return ::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) != FALSE;
+}
+
+std::optional<std::vector<uint32_t>> Win32FileSystem::QueryTranslations(std::span<const uint8_t> block) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length) || value == nullptr)
+        return std::nullopt;
+    const auto* p = static_cast<const uint8_t*>(value);
+    if (p < block.data() || p + length > block.data() + block.size()) return std::nullopt;
+    std::vector<uint32_t> entries(length / 4);
+    if (entries.empty()) return std::nullopt;
+    std::memcpy(entries.data(), p, entries.size() * 4);
+    return entries;
+}
+
+std::optional<std::string> Win32FileSystem::QueryString(std::span<const uint8_t> block,
+                                                        const std::string& subBlock) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
+    if (value == nullptr || length == 0) return std::string();
+    return StringInBuffer(static_cast<const char*>(value), block.data(), block.size());
+}
+
+// ================================================================== shell
+
+namespace {
+
+class Win32ImageList final : public IImageList {
+public:
+    Win32ImageList(Win32Shell& shell, int width, int height)
+        : shell_(shell), width_(width), height_(height),
+          list_(::ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 0, 16)) {}
+
+    int Count() const override { return list_ ? ::ImageList_GetImageCount(list_.get()) : 0; }
+
+    int AddIcon(RawHandle icon) override {
+        int index = icon ? ::ImageList_ReplaceIcon(list_.get(), -1, As<HICON>(icon)) : -1;
+        if (index < 0) index = AddBlank();
+        return index;
+    }
+
+    bool ReplaceIcon(int index, RawHandle icon) override {
+        return ::ImageList_ReplaceIcon(list_.get(), index, As<HICON>(icon)) == index;
+    }
+
+    IconHandle GetIcon(int index) override {
+        if (index < 0 || index >= Count()) return {};
+        return IconHandle(shell_, Raw(::ImageList_GetIcon(list_.get(), index, ILD_NORMAL)));
+    }
+
+    void Clear() override { ::ImageList_RemoveAll(list_.get()); }
+    RawHandle NativeHandle() const override { return Raw(list_.get()); }
+
+private:
+    // A fully transparent image keeps the list in step with its items.
+    int AddBlank() {
+        const int maskStride = ((width_ + 15) / 16) * 2;
+        std::vector<BYTE> bits(static_cast<std::size_t>(maskStride * height_), 0xFF);
+        unique_hbitmap mask(::CreateBitmap(width_, height_, 1, 1, bits.data()));
+        HDC screen = ::GetDC(nullptr);
+        unique_hbitmap color(::CreateCompatibleBitmap(screen, width_, height_));
+        ::ReleaseDC(nullptr, screen);
+        return ::ImageList_Add(list_.get(), color.get(), mask.get());
+    }
+
+    Win32Shell& shell_;
+    int width_;
+    int height_;
+    unique_himagelist list_;
+};
+
+}  // namespace
+
+IconHandle Win32Shell::AssociatedIcon(const std::string& path) {
+    // The shell may write another path back into the argument: give it room for a full one.
+    char buffer[MAX_PATH] = {};
+    std::memcpy(buffer, path.data(), std::min<std::size_t>(path.size(), MAX_PATH - 1));
+    WORD index = 0;
+    HICON icon = ::ExtractAssociatedIconA(::GetModuleHandleA(nullptr), buffer, &index);
+    return IconHandle(*this, Raw(icon));
+}
+
+IconHandle Win32Shell::IconOfFile(const std::string& file, uint32_t index) {
+    HICON icon = ::ExtractIconA(::GetModuleHandleA(nullptr), file.c_str(), index);
+    // 1 means "not a file with icons", not an icon.
+    if (Raw(icon) == 1) icon = nullptr;
+    return IconHandle(*this, Raw(icon));
+}
+
+IconHandle Win32Shell::CopyIcon(RawHandle icon) {
+    return IconHandle(*this, Raw(::CopyIcon(As<HICON>(icon))));
+}
+
+std::unique_ptr<IImageList> Win32Shell::CreateImageList(int width, int height) {
+    return std::make_unique<Win32ImageList>(*this, width, height);
+}
+
+std::optional<std::string> Win32Shell::LoadIndirectString(const std::string& reference) {
+    const std::wstring source = AnsiToWide(reference);
+    wchar_t text[1024] = {};
+    if (FAILED(::SHLoadIndirectString(source.c_str(), text, static_cast<UINT>(std::size(text)), nullptr)))
+        return std::nullopt;
+    text[std::size(text) - 1] = L'\0';
+    return WideToAnsi(text);
+}
+
+void Win32Shell::CloseHandle(RawHandle handle) noexcept { unique_hicon(As<HICON>(handle)); }
+
+// ================================================================== environment and atoms
+
+std::optional<std::string> Win32Environment::Variable(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    std::string value(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        ::SetLastError(0);
+        const DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (length == 0) {
+            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < value.size()) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(length + 1);  // too small: length is what it needs, NUL included
+    }
+    return std::nullopt;
+}
+
+std::string Win32Environment::SystemDirectory() {
+    char buffer[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemDirectoryA(buffer, static_cast<UINT>(std::size(buffer)));
+    if (length == 0 || length >= std::size(buffer)) return {};
+    return std::string(buffer, length);
+}
+
+uint16_t Win32AtomTable::FindGlobalAtom(const std::string& name) { return ::GlobalFindAtomA(name.c_str()); }
+uint16_t Win32AtomTable::AddGlobalAtom(const std::string& name) { return ::GlobalAddAtomA(name.c_str()); }
+void Win32AtomTable::DeleteGlobalAtom(uint16_t atom) { ::GlobalDeleteAtom(atom); }
+
+// ================================================================== texts
+
+std::wstring AnsiToWide(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string WideToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
+                          nullptr);
+    return ansi;
+}
+
+}  // namespace rondel::platform

@@ -1,0 +1,86 @@
+// The platform seam over the real Win32 API ("A" functions, code page 932).
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace rondel::platform {
+
+class Win32ServiceControlManager final : public IServiceControlManager {
+public:
+    ServiceHandle OpenManager(uint32_t access, uint32_t& error) override;
+    ServiceHandle OpenServiceByName(RawHandle manager, const std::string& serviceName, uint32_t access,
+                              uint32_t& error) override;
+    ServiceEnumeration EnumerateServices(RawHandle manager, uint32_t serviceType, uint32_t serviceState,
+                                          uint32_t bufferSize, uint32_t& resumeHandle) override;
+    ServiceEnumeration EnumerateDependents(RawHandle service, uint32_t serviceState,
+                                             uint32_t bufferSize) override;
+    uint32_t QueryStatus(RawHandle service, ServiceStatus& status) override;
+    uint32_t Start(RawHandle service) override;
+    uint32_t Control(RawHandle service, uint32_t control, ServiceStatus& status) override;
+    void CloseHandle(RawHandle handle) noexcept override;
+};
+
+class Win32Registry final : public IRegistry {
+public:
+    RegistryKeyHandle OpenKey(RawHandle root, const std::string& subKey, uint32_t access,
+                              uint32_t& error) override;
+    uint32_t QueryValue(RawHandle key, const std::string& name, RegistryData& data) override;
+    uint32_t SetValue(RawHandle key, const std::string& name, uint32_t type,
+                      std::span<const uint8_t> bytes) override;
+    void CloseHandle(RawHandle handle) noexcept override;
+};
+
+class Win32FileSystem final : public IFileSystem, public IVersionInfo {
+public:
+    bool FileExists(const std::string& path) override;
+    std::string ModuleFileName() override;
+    uint32_t VersionInfoSize(const std::string& file) override;
+    bool ReadVersionInfo(const std::string& file, std::span<uint8_t> block) override;
+    std::optional<std::vector<uint32_t>> QueryTranslations(std::span<const uint8_t> block) override;
+    std::optional<std::string> QueryString(std::span<const uint8_t> block, const std::string& subBlock) override;
+};
+
+class Win32Shell final : public IShell {
+public:
+    IconHandle AssociatedIcon(const std::string& path) override;
+    IconHandle IconOfFile(const std::string& file, uint32_t index) override;
+    IconHandle CopyIcon(RawHandle icon) override;
+    std::unique_ptr<IImageList> CreateImageList(int width, int height) override;
+    std::optional<std::string> LoadIndirectString(const std::string& reference) override;
+    void CloseHandle(RawHandle handle) noexcept override;
+};
+
+class Win32Environment final : public IEnvironment {
+public:
+    std::optional<std::string> Variable(const std::string& name) override;
+    std::string SystemDirectory() override;
+};
+
+class Win32AtomTable final : public IAtomTable {
+public:
+    uint16_t FindGlobalAtom(const std::string& name) override;
+    uint16_t AddGlobalAtom(const std::string& name) override;
+    void DeleteGlobalAtom(uint16_t atom) override;
+};
+
+// The real machine, one object of each kind.
+class Win32Platform {
+public:
+    Platform View() {
+        return Platform{services_, registry_, files_, files_, shell_, environment_, atoms_};
+    }
+
+private:
+    Win32ServiceControlManager services_;
+    Win32Registry registry_;
+    Win32FileSystem files_;
+    Win32Shell shell_;
+    Win32Environment environment_;
+    Win32AtomTable atoms_;
+};
+
+// Texts between code page 932 and UTF-16.
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
+
+}  // namespace rondel::platform
