@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building and testing Rondel needs on Debian 12 (run as root), and the
+# Japanese locale that Wine takes code page 932 from. Quick when everything is there.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine wine64
+    xvfb xauth x11-utils imagemagick
+    fonts-ipafont-gothic locales
+    util-linux procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+fi
