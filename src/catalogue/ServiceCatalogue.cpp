@@ -1,0 +1,151 @@
+#include "catalogue/ServiceCatalogue.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "catalogue/ServiceDetails.h"
+#include "catalogue/ServiceEntry.h"
+#include "toolkit/RegistryKey.h"
+
+namespace rondel {
+
+using namespace platform;
+
+namespace {
+
+// Zero-terminated byte strings compared as unsigned bytes; the shorter one is smaller.
+bool NameGreater(const std::string& a, const std::string& b) {
+    const char* p = a.c_str();
+    const char* q = b.c_str();
+    while (*p != '\0' && *p == *q) {
+        ++p;
+        ++q;
+    }
+    return static_cast<unsigned char>(*p) > static_cast<unsigned char>(*q);
+}
+
+// Requests that make no progress are retried with a larger buffer a few times, never forever.
+constexpr int kMaxRetriesWithoutProgress = 8;
+constexpr uint32_t kLargestEnumBuffer = 64u * 1024u * 1024u;
+
+}  // namespace
+
+ServiceTab TabOfState(uint32_t currentState) {
+    switch (currentState) {
+        case kServiceContinuePending:
+        case kServicePaused:
+            return kPausedTab;
+        case kServiceStopped:
+        case kServiceStopPending:
+            return kStoppedTab;
+        default:
+            return kRunningTab;
+    }
+}
+
+void SortStateList(std::vector<std::string>& items, IImageList& images) {
+    const std::size_t n = items.size();
+    if (n < 2) return;
+
+    // The exchange sort runs on positions; the texts and icons are moved once at the end.
+    std::vector<std::string> names(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        ServiceEntry entry;
+        SplitServiceItem(items[k], entry);
+        names[k] = std::move(entry.displayName);
+    }
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (NameGreater(names[order[i]], names[order[j]])) std::swap(order[i], order[j]);
+        }
+    }
+
+    std::vector<std::string> sorted(n);
+    for (std::size_t k = 0; k < n; ++k) sorted[k] = std::move(items[order[k]]);
+    items = std::move(sorted);
+
+    // Copy every icon that moves before any is replaced.
+    std::vector<IconHandle> moved(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (order[k] != k) moved[k] = images.GetIcon(static_cast<int>(order[k]));
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        if (order[k] != k) images.ReplaceIcon(static_cast<int>(k), moved[k].get());
+    }
+}
+
+ServiceCatalogue::ServiceCatalogue(Platform& system) : system_(system) {
+    for (auto& list : lists_) list.images = system_.shell.CreateImageList(32, 32);
+}
+
+void ServiceCatalogue::Clear() {
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) lists_[tab].items.clear();
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) lists_[tab].images->Clear();
+}
+
+void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
+                                  BuildResult& result) {
+    StateList& list = lists_[TabOfState(currentState)];
+    ServiceEntry entry;
+    entry.serviceName = serviceName;
+    try {
+        ReadServiceInfo(system_, entry);
+    } catch (const RegistryError& error) {
+        // One odd registry value must not hide the rest of the machine: the service is listed
+        // with what was read before the error, which is reported once the lists are shown.
+        result.readErrors.push_back({serviceName, error.what()});
+    }
+    IconHandle icon;
+    LoadServiceIcon(system_, entry, icon);
+    list.images->AddIcon(icon ? icon.get() : defaultIcon);
+    list.items.push_back(MakeServiceItem(entry));
+}
+
+BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
+    BuildResult result;
+    IServiceControlManager& services = system_.services;
+    uint32_t error = 0;
+    const ServiceHandle manager = services.OpenManager(kScManagerAllAccess, error);
+    result.openError = manager ? 0 : (error != 0 ? error : kErrorInvalidHandle);
+
+    if (manager) {
+        uint32_t resume = 0;
+        uint32_t bufferSize = kEnumBufferSize;
+        int retries = 0;
+        for (;;) {
+            const uint32_t resumeBefore = resume;
+            const ServiceEnumeration batch =
+                services.EnumerateServices(manager.get(), kServiceWin32, kServiceStateAll, bufferSize, resume);
+            const bool moreData = batch.error == kErrorMoreData;
+            if (moreData && resume == resumeBefore) {
+                // No progress: the same request would answer the same again (Wine does so, with
+                // null names). Ask once more, from the same place, with the size it needs; the
+                // records of this answer come again then, so they are not listed now.
+                if (++retries > kMaxRetriesWithoutProgress || bufferSize >= kLargestEnumBuffer) {
+                    result.enumerationError = batch.error;
+                    break;
+                }
+                bufferSize = std::min(kLargestEnumBuffer, std::max(batch.bytesNeeded, bufferSize * 2));
+                continue;
+            }
+            for (const ServiceStatusRecord& record : batch.records) {
+                if (!record.serviceName) continue;  // never dereference a null name
+                AddService(*record.serviceName, record.status.currentState, defaultIcon, result);
+            }
+            if (batch.error == 0) break;
+            if (!moreData) {
+                result.enumerationError = batch.error;
+                break;
+            }
+        }
+    }
+
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
+        SortStateList(lists_[tab].items, *lists_[tab].images);
+    }
+    return result;
+}
+
+}  // namespace rondel

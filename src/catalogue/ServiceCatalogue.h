@@ -1,0 +1,71 @@
+// The catalogue: every Win32 service of the machine, sorted by state into the running, paused
+// and stopped lists, each with a parallel image list whose image k is the icon of item k.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace rondel {
+
+// The tabs of the main window, one per state list.
+enum ServiceTab : int { kRunningTab = 0, kPausedTab = 1, kStoppedTab = 2 };
+
+// Start- and pause-pending services count as running, continue-pending ones as paused,
+// stop-pending ones as stopped; a state outside 1 to 7 counts as running.
+ServiceTab TabOfState(uint32_t currentState);
+
+// One state list: service list-item texts and their icons, in the same order.
+struct StateList {
+    std::vector<std::string> items;
+    std::unique_ptr<platform::IImageList> images;
+};
+
+// Sorts a list by display name (unsigned bytes, no locale) with an exchange sort, whose order
+// of equal names the program keeps, and moves each icon along with its item.
+void SortStateList(std::vector<std::string>& items, platform::IImageList& images);
+
+// A registry error met while reading one service; the service is still listed.
+struct ServiceReadError {
+    std::string serviceName;
+    std::string message;
+};
+
+struct BuildResult {
+    uint32_t openError = 0;         // the manager could not be opened
+    uint32_t enumerationError = 0;  // the enumeration ended early with this error
+    std::vector<ServiceReadError> readErrors;
+    bool Complete() const { return openError == 0 && enumerationError == 0; }
+};
+
+class ServiceCatalogue {
+public:
+    explicit ServiceCatalogue(platform::Platform& system);
+
+    StateList& List(ServiceTab tab) { return lists_[tab]; }
+    const StateList& List(ServiceTab tab) const { return lists_[tab]; }
+
+    // Empties the three lists and their image lists.
+    void Clear();
+
+    // Appends every Win32 service to the list of its state, then sorts the three lists.
+    // defaultIcon stands in for an executable without an icon.
+    BuildResult BuildServiceLists(platform::RawHandle defaultIcon);
+
+    // The size of one enumeration request; the enumeration grows it only where the system
+    // makes no progress with it.
+    static constexpr uint32_t kEnumBufferSize = 9216;
+
+private:
+    void AddService(const std::string& serviceName, uint32_t currentState, platform::RawHandle defaultIcon,
+                    BuildResult& result);
+
+    platform::Platform& system_;
+    std::array<StateList, 3> lists_;
+};
+
+}  // namespace rondel

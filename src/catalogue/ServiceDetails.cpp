@@ -1,0 +1,104 @@
+#include "catalogue/ServiceDetails.h"
+
+#include "toolkit/RegistryKey.h"
+#include "utilities/AnsiText.h"
+#include "utilities/WexFunc.h"
+
+namespace rondel {
+
+using namespace platform;
+
+namespace {
+
+const char kUnknown[] = "不明";
+const char kExecutableNotFound[] = "実行ファイルが見つかりません";
+const char kSystemRootPrefix[] = "\\SystemRoot\\";
+const char kSystemRootReference[] = "%SystemRoot%\\";
+
+// "No extension": the last of full stop, backslash and colon is not a full stop.
+bool HasExtension(const std::string& path) {
+    const std::size_t last = LastDelimiter(path, ".\\:");
+    return last != std::string::npos && path[last] == '.';
+}
+
+void Append(std::string& path, const char* text) {
+    path += text;
+    CutToPathLength(path);
+}
+
+// The last fallback of both rules: the path taken from the Windows directory.
+void FromSystemRoot(IEnvironment& environment, std::string& path) {
+    path = kSystemRootReference + path;
+    CutToPathLength(path);
+    ExtractExecutablePath(path, environment);
+}
+
+}  // namespace
+
+std::string ServiceKeyPath(const std::string& serviceName) {
+    return "\\SYSTEM\\CurrentControlSet\\Services\\" + serviceName;
+}
+
+std::string ResolveIndirectString(IShell& shell, const std::string& stored) {
+    if (stored.empty() || stored.front() != '@') return stored;
+    std::optional<std::string> text = shell.LoadIndirectString(stored);
+    return text ? *text : stored;
+}
+
+std::optional<std::string> ResolveExecutableForDetails(Platform& system, std::string path) {
+    CutToPathLength(path);
+    ExtractExecutablePath(path, system.environment);
+    if (!system.files.FileExists(path) && !HasExtension(path)) Append(path, ".exe");
+    if (!system.files.FileExists(path) && path.rfind(kSystemRootPrefix, 0) == 0)
+        path.erase(0, sizeof kSystemRootPrefix - 1);
+    if (!system.files.FileExists(path)) FromSystemRoot(system.environment, path);
+    if (system.files.FileExists(path)) return path;
+    return std::nullopt;
+}
+
+std::optional<std::string> ResolveExecutableForIcon(Platform& system, std::string path) {
+    CutToPathLength(path);
+    ExtractExecutablePath(path, system.environment);
+    if (!system.files.FileExists(path) && AsciiLower(path).find(".exe") == std::string::npos)
+        Append(path, ".exe");
+    if (!system.files.FileExists(path)) FromSystemRoot(system.environment, path);
+    if (system.files.FileExists(path)) return path;
+    return std::nullopt;
+}
+
+void ReadServiceInfo(Platform& system, ServiceEntry& entry) {
+    TWexProductInfo info;
+    entry.displayName.clear();
+    entry.executablePath.clear();
+    entry.company.clear();
+    entry.description.clear();
+    entry.serviceType = 0;
+
+    RegistryKey key(system.registry, kHkeyLocalMachine);
+    if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyAllAccess)) return;
+
+    entry.displayName = ResolveIndirectString(system.shell, key.ReadString("DisplayName"));
+    entry.serviceType = static_cast<uint32_t>(key.ReadInteger("Type"));
+    std::string imagePath = key.ReadString("ImagePath");
+    CutToPathLength(imagePath);
+    entry.executablePath = imagePath;
+
+    entry.company = kUnknown;
+    entry.description = kUnknown;
+    if (const auto file = ResolveExecutableForDetails(system, imagePath)) {
+        GetProductInfo(system, *file, info);
+        if (!info.CompanyName.empty()) entry.company = info.CompanyName;
+        if (!info.FileDescription.empty()) entry.description = info.FileDescription;
+    } else {
+        entry.description = kExecutableNotFound;
+    }
+}
+
+void LoadServiceIcon(Platform& system, const ServiceEntry& entry, IconHandle& icon) {
+    const auto file = ResolveExecutableForIcon(system, entry.executablePath);
+    if (!file) return;
+    IconHandle found = system.shell.AssociatedIcon(*file);
+    if (found) icon = std::move(found);
+}
+
+}  // namespace rondel

@@ -1,0 +1,36 @@
+// The details of one service: its registry data, its executable's version strings and icon.
+//
+// The registry keeps a command line, not a path ("svchost -k rpcss", quoted paths with
+// arguments, %SystemRoot% references, "\SystemRoot\" driver paths); both operations reduce it
+// to an existing file by a fixed sequence of steps, which differ slightly between the two.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "catalogue/ServiceEntry.h"
+#include "platform/Platform.h"
+
+namespace rondel {
+
+// The service's key under HKEY_LOCAL_MACHINE, written from the root: "\SYSTEM\...\<name>".
+std::string ServiceKeyPath(const std::string& serviceName);
+
+// A stored display name or description of the form "@file,-id" names a string resource; this
+// gives the text it names, or the stored text when it cannot be resolved.
+std::string ResolveIndirectString(platform::IShell& shell, const std::string& stored);
+
+// Fills display name, executable path, company, description and service type from the
+// service name. A key that does not open leaves four empty strings and type 0. A registry
+// value of the wrong kind raises RegistryError; the fields read before it keep their values.
+void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry);
+
+// Gives icon the first icon of the service's executable; leaves it untouched when there is none.
+void LoadServiceIcon(platform::Platform& system, const ServiceEntry& entry, platform::IconHandle& icon);
+
+// The two resolution rules, exposed for their own tests: the existing file a stored image path
+// names, as the details read it and as the icon lookup does.
+std::optional<std::string> ResolveExecutableForDetails(platform::Platform& system, std::string imagePath);
+std::optional<std::string> ResolveExecutableForIcon(platform::Platform& system, std::string imagePath);
+
+}  // namespace rondel

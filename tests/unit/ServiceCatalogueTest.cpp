@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "FakePlatform.h"
+#include "catalogue/ServiceCatalogue.h"
+#include "catalogue/ServiceEntry.h"
+
+namespace rondel {
+namespace {
+
+using fake::FakeFile;
+using fake::FakeImageList;
+using fake::FakeMachine;
+using namespace platform;
+
+std::string Field(const std::string& item, int index) {
+    ServiceEntry e;
+    SplitServiceItem(item, e);
+    const std::string* fields[] = {&e.serviceName, &e.displayName, &e.executablePath, &e.company, &e.description};
+    return *fields[index];
+}
+
+std::vector<std::string> Names(const StateList& list) {
+    std::vector<std::string> names;
+    for (const auto& item : list.items) names.push_back(Field(item, 0));
+    return names;
+}
+
+const std::vector<std::string>& Pictures(const StateList& list) {
+    return static_cast<const FakeImageList&>(*list.images).Pictures();
+}
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        EXPECT_EQ(machine.services.OpenHandles(), 0) << "the manager handle is closed";
+        EXPECT_EQ(machine.registry.OpenHandles(), 0);
+    }
+    BuildResult Build() { return catalogue.BuildServiceLists(defaultIcon.get()); }
+
+    FakeMachine machine;
+    Platform system = machine.Platform();
+    ServiceCatalogue catalogue{system};
+    IconHandle defaultIcon = machine.shell.MakeIcon("default");
+};
+
+TEST(TabOfState, EveryStateValueHasItsTab) {
+    EXPECT_EQ(TabOfState(kServiceStopped), kStoppedTab);
+    EXPECT_EQ(TabOfState(kServiceStartPending), kRunningTab);
+    EXPECT_EQ(TabOfState(kServiceStopPending), kStoppedTab);
+    EXPECT_EQ(TabOfState(kServiceRunning), kRunningTab);
+    EXPECT_EQ(TabOfState(kServiceContinuePending), kPausedTab);
+    EXPECT_EQ(TabOfState(kServicePausePending), kRunningTab);
+    EXPECT_EQ(TabOfState(kServicePaused), kPausedTab);
+    for (const uint32_t outside : {0u, 8u, 9u, 0xFFFFFFFFu}) EXPECT_EQ(TabOfState(outside), kRunningTab) << outside;
+}
+
+TEST_F(CatalogueTest, ServicesLandInTheTabOfTheirStateWithTheirIconsAndDriversAreLeftOut) {
+    machine.files.AddFile("C:\\svc\\run.exe", FakeFile{std::nullopt, std::string("run-icon")});
+    machine.AddService("Run", "実行中", "C:\\svc\\run.exe", kServiceRunning);
+    machine.AddService("Nine", "状態9", "C:\\svc\\none.exe", 9);
+    machine.AddService("PausePending", "一時停止待ち", "C:\\svc\\run.exe", kServicePausePending);
+    machine.AddService("ContinuePending", "再開待ち", "x", kServiceContinuePending);
+    machine.AddService("Paused", "一時停止中", "x", kServicePaused);
+    machine.AddService("StopPending", "停止待ち", "x", kServiceStopPending);
+    machine.AddService("Stopped", "停止中", "x", kServiceStopped);
+    machine.AddService("Driver", "ドライバ", "\\SystemRoot\\x.sys", kServiceRunning, kServiceKernelDriver);
+
+    const BuildResult result = Build();
+    EXPECT_TRUE(result.Complete());
+    EXPECT_TRUE(result.readErrors.empty());
+
+    const StateList& running = catalogue.List(kRunningTab);
+    EXPECT_EQ(Names(running), (std::vector<std::string>{"PausePending", "Run", "Nine"}));
+    EXPECT_EQ(Pictures(running), (std::vector<std::string>{"run-icon", "run-icon", "default"}));
+    EXPECT_EQ(Names(catalogue.List(kPausedTab)), (std::vector<std::string>{"Paused", "ContinuePending"}));
+    EXPECT_EQ(Names(catalogue.List(kStoppedTab)), (std::vector<std::string>{"StopPending", "Stopped"}))
+        << "停止待ち (0x92 0xE2 0x91 0xD2) before 停止中 (0x92 0xE2 0x92 0x86)";
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
+        EXPECT_EQ(catalogue.List(tab).images->Count(), static_cast<int>(catalogue.List(tab).items.size()));
+    EXPECT_EQ(machine.shell.LiveIcons(), 1) << "only the default icon is still alive";
+
+    // The list-item text as stored, and a rebuild after Clear gives the same lists.
+    EXPECT_EQ(running.items[1], "Run\t実行中\tC:\\svc\\run.exe\t不明\t不明\t");
+    catalogue.Clear();
+    EXPECT_TRUE(catalogue.List(kRunningTab).items.empty());
+    EXPECT_EQ(catalogue.List(kRunningTab).images->Count(), 0);
+    Build();
+    EXPECT_EQ(Names(catalogue.List(kRunningTab)), (std::vector<std::string>{"PausePending", "Run", "Nine"}));
+}
+
+TEST(SortStateList, ExchangeOrderOfEqualNamesAndIconsMoveWithTheirItems) {
+    FakeMachine machine;
+    auto images = machine.shell.CreateImageList(32, 32);
+    auto& pictures = static_cast<const FakeImageList&>(*images).Pictures();
+    auto add = [&](std::vector<std::string>& items, const std::string& name, const std::string& display) {
+        ServiceEntry e;
+        e.serviceName = name;
+        e.displayName = display;
+        items.push_back(MakeServiceItem(e));
+        images->AddIcon(machine.shell.MakeIcon("icon-" + name).get());
+    };
+
+    std::vector<std::string> items;
+    add(items, "b1", "B");
+    add(items, "b2", "B");
+    add(items, "a", "A");
+    SortStateList(items, *images);
+    EXPECT_EQ(Names(StateList{items, nullptr}), (std::vector<std::string>{"a", "b2", "b1"}));
+    EXPECT_EQ(pictures, (std::vector<std::string>{"icon-a", "icon-b2", "icon-b1"}));
+
+    // Unsigned bytes, no locale: an empty name first, upper case before lower, Shift-JIS
+    // (lead bytes 0x81 and up) after ASCII, and a prefix before its extensions.
+    items.clear();
+    images->Clear();
+    add(items, "kana", "サービス");    // 0x83 ...
+    add(items, "hira", "さーびす");    // 0x82 ...
+    add(items, "lower", "abc");
+    add(items, "upper", "ABC");
+    add(items, "longer", "ABCD");
+    add(items, "empty", "");
+    SortStateList(items, *images);
+    EXPECT_EQ(Names(StateList{items, nullptr}),
+              (std::vector<std::string>{"empty", "upper", "longer", "lower", "hira", "kana"}));
+    for (std::size_t k = 0; k < items.size(); ++k) EXPECT_EQ(pictures[k], "icon-" + Field(items[k], 0));
+
+    // Zero or one item: nothing is touched.
+    std::vector<std::string> one{items[0]};
+    auto single = machine.shell.CreateImageList(32, 32);
+    SortStateList(one, *single);
+    EXPECT_EQ(single->Count(), 0);
+}
+
+TEST_F(CatalogueTest, EnumerationPagesThroughManyBatchesAndListsEveryServiceOnce) {
+    std::set<std::string> expected;
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = "Service" + std::to_string(1000 + i) + std::string(40, 'x');
+        machine.AddService(name, "表示名" + std::to_string(i), "x", i % 3 == 0 ? kServiceRunning : kServiceStopped);
+        expected.insert(name);
+    }
+    EXPECT_TRUE(Build().Complete());
+    EXPECT_GT(machine.services.enumBufferSizes.size(), 3u) << "several 9216-byte batches";
+    for (const uint32_t size : machine.services.enumBufferSizes) EXPECT_EQ(size, 9216u);
+
+    std::multiset<std::string> listed;
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
+        for (const auto& name : Names(catalogue.List(tab))) listed.insert(name);
+    EXPECT_EQ(listed.size(), expected.size());
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), expected);
+}
+
+TEST_F(CatalogueTest, WineStylePagingWithoutProgressAsksOnceMoreWithTheSizeNeeded) {
+    machine.services.wineStylePaging = true;
+    for (int i = 0; i < 250; ++i) machine.AddService("Wine" + std::to_string(i), "W" + std::to_string(i), "x");
+    const BuildResult result = Build();
+    EXPECT_TRUE(result.Complete());
+    ASSERT_EQ(machine.services.enumBufferSizes.size(), 2u);
+    EXPECT_EQ(machine.services.enumBufferSizes[0], 9216u);
+    EXPECT_GT(machine.services.enumBufferSizes[1], 9216u);
+    const auto names = Names(catalogue.List(kStoppedTab));
+    EXPECT_EQ(names.size(), 250u) << "the null-named records of the first answer are not listed";
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 250u);
+}
+
+TEST_F(CatalogueTest, RefusedManagerAndLaterFailuresLeaveWhatWasListedSorted) {
+    machine.services.openManagerError = kErrorAccessDenied;
+    machine.AddService("Zeta", "Z", "x");
+    BuildResult result = Build();
+    EXPECT_EQ(result.openError, kErrorAccessDenied);
+    EXPECT_FALSE(result.Complete());
+    EXPECT_TRUE(catalogue.List(kStoppedTab).items.empty());
+
+    machine.services.openManagerError = 0;
+    for (int i = 0; i < 300; ++i) machine.AddService("S" + std::to_string(i), "名前" + std::to_string(299 - i), "x");
+    machine.services.failAfterBatches = 1;
+    result = Build();
+    EXPECT_EQ(result.enumerationError, kErrorAccessDenied);
+    const StateList& stopped = catalogue.List(kStoppedTab);
+    ASSERT_FALSE(stopped.items.empty());
+    EXPECT_LT(stopped.items.size(), 301u);
+    for (std::size_t k = 1; k < stopped.items.size(); ++k)
+        EXPECT_LE(Field(stopped.items[k - 1], 1), Field(stopped.items[k], 1)) << "still sorted";
+}
+
+TEST_F(CatalogueTest, RegistryErrorOfOneServiceDoesNotHideTheRest) {
+    machine.AddService("Good2", "良い 2", "x");
+    machine.AddService("Bad", "悪い", "x");
+    machine.AddService("Good1", "良い 1", "x");
+    machine.registry.SetString(FakeMachine::ServiceKey("Bad"), "Type", "not a number");
+
+    const BuildResult result = Build();
+    EXPECT_TRUE(result.Complete()) << "every service was listed";
+    ASSERT_EQ(result.readErrors.size(), 1u);
+    EXPECT_EQ(result.readErrors[0].serviceName, "Bad");
+    EXPECT_EQ(result.readErrors[0].message, "'Type' のデータ型が不正です");
+
+    const StateList& stopped = catalogue.List(kStoppedTab);
+    EXPECT_EQ(Names(stopped), (std::vector<std::string>{"Bad", "Good1", "Good2"})) << "and sorted: 悪 is 0x88 0xAB, 良 0x97 0xC7";
+    EXPECT_EQ(stopped.items[0], "Bad\t悪い\t\t\t\t") << "listed with what was read before the error";
+    EXPECT_EQ(Pictures(stopped)[0], "default");
+    EXPECT_EQ(Field(stopped.items[2], 4), "実行ファイルが見つかりません");
+}
+
+}  // namespace
+}  // namespace rondel
