@@ -6,6 +6,7 @@
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
 #include "toolkit/RegistryKey.h"
+#include "utilities/WexFunc.h"
 
 namespace rondel {
 
@@ -146,6 +147,27 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
         SortStateList(lists_[tab].items, *lists_[tab].images);
     }
     return result;
+}
+
+}  // namespace rondel
+
+namespace rondel {
+
+platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index) {
+    return system.shell.IconOfFile(GetSystemDir(system.environment) + "\\shell32.dll", index);
+}
+
+std::string FormatCatalogueListing(const ServiceCatalogue& catalogue) {
+    std::string listing;
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
+        for (const std::string& item : catalogue.List(tab).items) {
+            listing += static_cast<char>('0' + tab);
+            listing += '\t';
+            listing += item;
+            listing += "\r\n";
+        }
+    }
+    return listing;
 }
 
 }  // namespace rondel

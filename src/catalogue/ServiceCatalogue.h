@@ -69,3 +69,18 @@ private:
 };
 
 }  // namespace rondel
+
+namespace rondel {
+
+// The icons of "shell32.dll" in the system directory that stand for a driver and for a
+// service whose executable has no icon.
+inline constexpr uint32_t kDriverIconIndex = 0;
+inline constexpr uint32_t kDefaultServiceIconIndex = 2;
+platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index);
+
+// The catalogue as a script reads it: one line per listed service, the tab number (0 running,
+// 1 paused, 2 stopped), a TAB and the list-item text as stored; tab 0's list first, then 1,
+// then 2, each in its sorted order; lines ended by CR LF.
+std::string FormatCatalogueListing(const ServiceCatalogue& catalogue);
+
+}  // namespace rondel

@@ -206,3 +206,24 @@ TEST_F(CatalogueTest, RegistryErrorOfOneServiceDoesNotHideTheRest) {
 
 }  // namespace
 }  // namespace rondel
+
+namespace rondel {
+namespace {
+
+TEST_F(CatalogueTest, ListingGivesTabsInOrderAndTheStoredTextsWithCrLf) {
+    machine.AddService("S", "停止", "x", kServiceStopped);
+    machine.AddService("P", "一時", "x", kServicePaused);
+    machine.AddService("R2", "b", "x", kServiceRunning);
+    machine.AddService("R1", "a", "x", kServiceRunning);
+    Build();
+    EXPECT_EQ(FormatCatalogueListing(catalogue),
+              "0\tR1\ta\tx\t不明\t実行ファイルが見つかりません\t\r\n"
+              "0\tR2\tb\tx\t不明\t実行ファイルが見つかりません\t\r\n"
+              "1\tP\t一時\tx\t不明\t実行ファイルが見つかりません\t\r\n"
+              "2\tS\t停止\tx\t不明\t実行ファイルが見つかりません\t\r\n");
+    EXPECT_EQ(machine.shell.PictureOf(LoadSystemIcon(system, kDefaultServiceIconIndex).get()), "default");
+    EXPECT_EQ(machine.shell.PictureOf(LoadSystemIcon(system, kDriverIconIndex).get()), "driver");
+}
+
+}  // namespace
+}  // namespace rondel
