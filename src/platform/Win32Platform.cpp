@@ -244,6 +244,8 @@ public:
     }
 
     bool ReplaceIcon(int index, RawHandle icon) override {
+        // Wine answers an index past the end with that index, as if it had replaced something.
+        if (index < 0 || index >= Count()) return false;
         return ::ImageList_ReplaceIcon(list_.get(), index, As<HICON>(icon)) == index;
     }
 
@@ -300,7 +302,16 @@ std::unique_ptr<IImageList> Win32Shell::CreateImageList(int width, int height) {
 }
 
 std::optional<std::string> Win32Shell::LoadIndirectString(const std::string& reference) {
-    const std::wstring source = AnsiToWide(reference);
+    // Real values name their library through the environment ("@%SystemRoot%\system32\x.dll,-204").
+    // Wine's SHLoadIndirectString does not expand such references (Windows' does), so expand
+    // them first; on Windows that changes nothing.
+    const std::wstring stored = AnsiToWide(reference);
+    std::wstring source(::ExpandEnvironmentStringsW(stored.c_str(), nullptr, 0), L'\0');
+    if (source.empty() || ::ExpandEnvironmentStringsW(stored.c_str(), source.data(),
+                                                      static_cast<DWORD>(source.size())) == 0)
+        source = stored;
+    else
+        source.resize(wcslen(source.c_str()));
     wchar_t text[1024] = {};
     if (FAILED(::SHLoadIndirectString(source.c_str(), text, static_cast<UINT>(std::size(text)), nullptr)))
         return std::nullopt;
@@ -314,17 +325,20 @@ void Win32Shell::CloseHandle(RawHandle handle) noexcept { unique_hicon(As<HICON>
 
 std::optional<std::string> Win32Environment::Variable(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    std::string value(MAX_PATH, '\0');
+    // Through the wide call: Wine's GetEnvironmentVariableA counts characters, not bytes, and
+    // cuts a value with double-byte characters short.
+    const std::wstring wideName = AnsiToWide(name);
+    std::wstring value(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 4; ++attempt) {
         ::SetLastError(0);
-        const DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        const DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
         if (length == 0) {
             if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
             return std::string();
         }
         if (length < value.size()) {
             value.resize(length);
-            return value;
+            return WideToAnsi(value);
         }
         value.resize(length + 1);  // too small: length is what it needs, NUL included
     }
