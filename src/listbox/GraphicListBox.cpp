@@ -1,0 +1,280 @@
+#include "listbox/GraphicListBox.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "toolkit/Bitmap.h"
+#include "toolkit/StringList.h"
+#include "toolkit/WindowDC.h"
+
+namespace rondel {
+
+namespace {
+
+// One border pass: the first colour on the left and top, the second on the bottom and right.
+// A polyline leaves its end point out, so the top-right pixel keeps what lies beneath.
+void DrawBorderPass(TCanvas& canvas, const RECT& v, TColor first, TColor second) {
+    canvas.Pen().SetColor(first);
+    const POINT leftTop[] = {{v.left, v.bottom - 1}, {v.left, v.top}, {v.right - 1, v.top}};
+    canvas.Polyline(leftTop);
+    canvas.Pen().SetColor(second);
+    const POINT bottomRight[] = {{v.left, v.bottom - 1}, {v.right - 1, v.bottom - 1}, {v.right - 1, v.top}};
+    canvas.Polyline(bottomRight);
+}
+
+}  // namespace
+
+TGraphicListBox::TGraphicListBox() : hotTrackTimer_(*this) {
+    // Through the setters, as a stored form would; UpdateItemHeight runs three times.
+    SetAutoItemHeight(true);
+    SetBorderHighlight(clBtnHighlight);
+    SetBorderShadow(clBtnShadow);
+    SetFlat(false);
+    SetFocusedColor(clBtnFace);
+    SetFocusedFont(TFont());
+    SetGlyphs(nullptr);
+    SetLayout(blGlyphLeft);
+    SetSelectedColor(clBtnFace);
+    SetSelectedFont(TFont());
+    SetStyle(lbOwnerDrawFixed);
+    hotItemIndex_ = -1;
+    hotTrackTimer_.SetEnabled(false);
+    hotTrackTimer_.SetInterval(100);
+    hotTrackTimer_.OnTimer = [this] { TrackHotItem(); };
+}
+
+void TGraphicListBox::SetAutoItemHeight(bool value) {
+    autoItemHeight_ = value;
+    UpdateItemHeight();
+}
+
+void TGraphicListBox::SetGlyphs(const TImageList* glyphs) {
+    glyphs_ = glyphs;
+    UpdateItemHeight();
+}
+
+void TGraphicListBox::SetLayout(TButtonLayout layout) {
+    layout_ = layout;
+    UpdateItemHeight();
+}
+
+void TGraphicListBox::UpdateItemHeight() {
+    if (!autoItemHeight_) return;
+    // One line of text, whatever the items hold.
+    int height = std::abs(Font().Height());
+    if (glyphs_ != nullptr) {
+        const int glyphHeight = glyphs_->Height();
+        if (layout_ == blGlyphLeft || layout_ == blGlyphRight) height = std::max(height, glyphHeight + 2);
+        else height += glyphHeight + 2;
+    }
+    SetItemHeight(height);
+}
+
+void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state) {
+    const bool selected = (state & ODS_SELECTED) != 0;
+    const bool hot = (state & ODS_FOCUS) != 0;
+    TCanvas& canvas = Canvas();
+
+    canvas.Brush().SetColor(Color());
+    canvas.Font().Assign(Font());
+    if (flat_ && selected) {
+        canvas.Brush().SetColor(clHighlight);
+        canvas.Font().SetColor(clHighlightText);
+    }
+
+    const std::string text = Items().Get(index);
+    const std::vector<std::string> lines = SplitTextLines(text);
+    const int n = static_cast<int>(lines.size());
+
+    // Measured in the control's font, whatever the state font: a larger state font overlaps.
+    int textWidth = 0;
+    for (const std::string& line : lines) textWidth = std::max(textWidth, canvas.TextWidth(line));
+    const int lineHeight = canvas.TextHeight(text);
+    const int clientWidth = ClientWidth();
+
+    const int glyphWidth = glyphs_ ? glyphs_->Width() : 0;
+    const int glyphHeight = glyphs_ ? glyphs_->Height() : 0;
+    const int textHeight = n * lineHeight;
+    const bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
+    int contentWidth = textWidth;
+    int contentHeight = textHeight;
+    if (glyphs_ != nullptr) {
+        if (horizontal) {
+            contentWidth = textWidth + glyphWidth + 4;
+            contentHeight = std::max(textHeight, glyphHeight);
+        } else {
+            contentWidth = std::max(textWidth, glyphWidth);
+            contentHeight = textHeight + glyphHeight + 2;
+        }
+    }
+
+    const int imageWidth = std::max(contentWidth, clientWidth);
+    const int imageHeight = std::max(contentHeight, ItemHeight());
+    TBitmap image(imageWidth, imageHeight);
+    TCanvas& composition = image.Canvas();
+    composition.Font().Assign(canvas.Font());
+    composition.Brush().Assign(canvas.Brush());
+    composition.SetCopyMode(SRCCOPY);
+
+    if (!flat_) {
+        if (selected) {
+            composition.Brush().SetColor(selectedColor_);
+            composition.Font().Assign(selectedFont_);
+        }
+        if (hot) {
+            composition.Brush().SetColor(focusedColor_);
+            composition.Font().Assign(focusedFont_);
+        }
+    }
+    composition.FillRect(RECT{0, 0, imageWidth, imageHeight});
+
+    const int top = (imageHeight - contentHeight) / 2;
+    int x = 0;
+    int y = 0;
+    switch (layout_) {
+    case blGlyphLeft:
+        x = glyphWidth + 4;
+        y = (imageHeight - textHeight) / 2;
+        break;
+    case blGlyphRight:
+        x = 0;
+        y = (imageHeight - textHeight) / 2;
+        break;
+    case blGlyphTop:
+        x = (imageWidth - textWidth) / 2;
+        y = top + glyphHeight + 2;
+        break;
+    case blGlyphBottom:
+        x = (imageWidth - textWidth) / 2;
+        y = top;
+        break;
+    }
+    for (int k = 0; k < n; ++k) composition.TextOut(x, y + k * lineHeight, lines[k]);
+
+    // An item past the end of the glyphs keeps the glyph's room, showing the background.
+    if (glyphs_ != nullptr && index < glyphs_->Count()) {
+        TBitmap glyph(glyphWidth, glyphHeight);
+        glyph.Canvas().Brush().Assign(composition.Brush());
+        glyph.Canvas().SetCopyMode(SRCCOPY);
+        glyph.Canvas().FillRect(RECT{0, 0, glyphWidth, glyphHeight});
+        glyphs_->Draw(glyph.Canvas(), 0, 0, index);
+
+        POINT at{};
+        switch (layout_) {
+        case blGlyphLeft:
+            at = {2, (imageHeight - glyphHeight) / 2};
+            break;
+        case blGlyphRight:
+            at = {imageWidth - glyphWidth - 2, (imageHeight - glyphHeight) / 2};
+            composition.FillRect(RECT{at.x - 2, 0, at.x, imageHeight});
+            break;
+        case blGlyphTop:
+            at = {(imageWidth - glyphWidth) / 2, top + 1};
+            break;
+        case blGlyphBottom:
+            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 2};
+            composition.FillRect(RECT{0, at.y - 1, imageWidth, at.y});
+            break;
+        }
+        composition.CopyRect(RECT{at.x, at.y, at.x + glyphWidth, at.y + glyphHeight}, glyph.Canvas(),
+                             RECT{0, 0, glyphWidth, glyphHeight});
+    }
+
+    // The shown window: the leftmost client-width columns; of content taller than the item,
+    // the top ItemHeight rows.
+    const RECT shown{0, 0, clientWidth, ItemHeight()};
+    if (!flat_) {
+        if (selected) DrawBorderPass(composition, shown, borderShadow_, borderHighlight_);
+        if (hot) DrawBorderPass(composition, shown, borderHighlight_, borderShadow_);
+    }
+
+    canvas.FillRect(rect);
+    canvas.CopyRect(rect, composition, shown);
+    if (flat_ && selected) canvas.DrawFocusRect(rect);
+}
+
+void TGraphicListBox::PaintHotItem(bool hot) {
+    if (hotItemIndex_ < 0 || hotItemIndex_ >= Items().Count()) return;
+    std::uint16_t state = 0;
+    if (Selected(hotItemIndex_)) state |= ODS_SELECTED;
+    if (hot) state |= ODS_FOCUS;
+    const RECT rect = ItemRect(hotItemIndex_);
+
+    // Outside the paint cycle: straight onto the window.
+    const TWindowDC dc(Handle());
+    const TCanvasBinding binding(Canvas(), dc.get());
+    Canvas().Font().Assign(Font());
+    Canvas().Brush().Assign(Brush());
+    PaintItem(hotItemIndex_, rect, state);
+}
+
+void TGraphicListBox::TrackHotItem() {
+    POINT point{};
+    ::GetCursorPos(&point);
+    ::ScreenToClient(Handle(), &point);
+    const int item = ItemAtPos(point, true);
+    if (item == hotItemIndex_) return;
+    PaintHotItem(false);
+    hotItemIndex_ = item;
+    PaintHotItem(true);
+}
+
+void TGraphicListBox::FillCreateParams(CreateParams& params) const {
+    TListBox::FillCreateParams(params);
+    params.windowClass.name = "TGraphicListBox";
+}
+
+LRESULT TGraphicListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case Reflected(WM_DRAWITEM):
+        // The keyboard focus has no look: the base then draws no focus rectangle, and no
+        // system paint ever reaches PaintItem as hot.
+        reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->itemState &= ~static_cast<UINT>(ODS_FOCUS);
+        break;
+    case WM_PAINT:
+        // An empty list that has the focus is never handed to the owner on Wine (its list box
+        // draws a focus rectangle by itself), so the empty list is painted here.
+        if (Items().Count() == 0) {
+            PaintEmptyList();
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (Items().Count() == 0) {
+            // The system's list box inverts a focus rectangle here at once: paint it away.
+            const LRESULT result = TListBox::HandleMessage(message, wParam, lParam);
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            return result;
+        }
+        break;
+    default:
+        break;
+    }
+    return TListBox::HandleMessage(message, wParam, lParam);
+}
+
+void TGraphicListBox::PaintEmptyList() {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(Handle(), &paint);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    ::FillRect(dc, &client, Brush().Handle());
+    ::EndPaint(Handle(), &paint);
+}
+
+void TGraphicListBox::DrawItem(int index, const RECT& rect, std::uint16_t state) { PaintItem(index, rect, state); }
+
+void TGraphicListBox::MouseEnter() {
+    if (Items().Count() > 0) hotTrackTimer_.SetEnabled(true);
+}
+
+void TGraphicListBox::MouseLeave() {
+    hotTrackTimer_.SetEnabled(false);
+    PaintHotItem(false);
+    hotItemIndex_ = -1;
+}
+
+}  // namespace rondel

@@ -1,0 +1,49 @@
+// A list of equally sized images (a comctl32 image list) that can draw image i on a canvas.
+// It either owns its list or views one that someone else owns, such as the catalogue's
+// per-tab icon lists.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
+#include "platform/Win32Handles.h"
+#include "toolkit/Canvas.h"
+
+namespace rondel {
+
+class TImageList {
+public:
+    // A new, empty list of width × height images with masks, owned by this object.
+    TImageList(int width, int height);
+    // Views a list owned elsewhere; it must outlive this object.
+    static TImageList View(HIMAGELIST list);
+
+    TImageList(TImageList&& other) noexcept
+        : owned_(std::move(other.owned_)), handle_(std::exchange(other.handle_, nullptr)) {}
+    TImageList& operator=(TImageList&& other) noexcept {
+        owned_ = std::move(other.owned_);
+        handle_ = std::exchange(other.handle_, nullptr);
+        return *this;
+    }
+
+    HIMAGELIST Handle() const { return handle_; }
+    int Width() const;
+    int Height() const;
+    int Count() const;
+    // Appends a copy of the icon; returns its index, or -1.
+    int AddIcon(HICON icon);
+    void Clear();
+    // Image index at (x, y), in the list's own drawing style (masked parts left as they are).
+    void Draw(TCanvas& canvas, int x, int y, int index) const;
+
+private:
+    struct ViewTag {};
+    TImageList(ViewTag, HIMAGELIST list) : handle_(list) {}
+
+    unique_himagelist owned_;
+    HIMAGELIST handle_ = nullptr;
+};
+
+}  // namespace rondel

@@ -1,0 +1,133 @@
+#include "toolkit/ListBox.h"
+
+#include <vector>
+
+namespace rondel {
+
+int TListBoxItems::Count() const {
+    if (!owner_.HandleAllocated()) return static_cast<int>(pending_.size());
+    return static_cast<int>(::SendMessageA(owner_.Handle(), LB_GETCOUNT, 0, 0));
+}
+
+std::string TListBoxItems::Get(int index) const {
+    if (!owner_.HandleAllocated())
+        return index >= 0 && index < static_cast<int>(pending_.size()) ? pending_[index] : std::string();
+    const LRESULT length = ::SendMessageA(owner_.Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT copied = ::SendMessageA(owner_.Handle(), LB_GETTEXT, static_cast<WPARAM>(index),
+                                          reinterpret_cast<LPARAM>(text.data()));
+    if (copied == LB_ERR) return {};
+    return std::string(text.data(), static_cast<std::size_t>(copied));
+}
+
+int TListBoxItems::Add(const std::string& text) {
+    if (!owner_.HandleAllocated()) {
+        pending_.push_back(text);
+        return static_cast<int>(pending_.size()) - 1;
+    }
+    return static_cast<int>(::SendMessageA(owner_.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+void TListBoxItems::Clear() {
+    pending_.clear();
+    if (owner_.HandleAllocated()) ::SendMessageA(owner_.Handle(), LB_RESETCONTENT, 0, 0);
+}
+
+TListBox::TListBox() : items_(*this) { SetColor(clWindow); }
+
+int TListBox::ItemIndex() const {
+    if (!HandleAllocated()) return pendingIndex_;
+    return static_cast<int>(::SendMessageA(Handle(), LB_GETCURSEL, 0, 0));
+}
+
+void TListBox::SetItemIndex(int index) {
+    pendingIndex_ = index;
+    if (HandleAllocated()) ::SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool TListBox::Selected(int index) const {
+    if (!HandleAllocated()) return index >= 0 && index == pendingIndex_;
+    return ::SendMessageA(Handle(), LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+RECT TListBox::ItemRect(int index) const {
+    RECT rect{};
+    if (HandleAllocated()) ::SendMessageA(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+int TListBox::ItemAtPos(POINT point, bool existing) const {
+    const int count = Items().Count();
+    RECT client{};
+    if (HandleAllocated()) ::GetClientRect(Handle(), &client);
+    if (HandleAllocated() && ::PtInRect(&client, point)) {
+        const LRESULT hit = ::SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
+        const int index = static_cast<int>(LOWORD(hit));
+        // The system answers with the nearest item; only one whose rectangle holds the point counts.
+        if (HIWORD(hit) == 0 && index < count) {
+            const RECT item = ItemRect(index);
+            if (::PtInRect(&item, point)) return index;
+        }
+    }
+    return existing ? -1 : count;
+}
+
+void TListBox::SetItemHeight(int height) {
+    if (height <= 0 || height == itemHeight_) return;
+    itemHeight_ = height;
+    if (HandleAllocated() && style_ == lbOwnerDrawFixed) {
+        ::SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(height, 0));
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+    }
+}
+
+void TListBox::DrawItem(int index, const RECT& rect, std::uint16_t /*state*/) {
+    canvas_.FillRect(rect);
+    canvas_.TextOut(rect.left + 2, rect.top, Items().Get(index));
+}
+
+void TListBox::FillCreateParams(CreateParams& params) const {
+    params.windowClass.name = "TListBox";
+    params.windowClass.superclassOf = "LISTBOX";
+    params.style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+    if (style_ == lbOwnerDrawFixed) params.style |= LBS_OWNERDRAWFIXED;
+    params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListBox::HandleCreated() {
+    if (style_ == lbOwnerDrawFixed) ::SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight_, 0));
+    std::vector<std::string> pending;
+    pending.swap(items_.pending_);
+    for (const std::string& text : pending) items_.Add(text);
+    if (pendingIndex_ >= 0) SetItemIndex(pendingIndex_);
+}
+
+LRESULT TListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case Reflected(WM_DRAWITEM):
+        DrawItemNotification(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case Reflected(WM_MEASUREITEM):
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
+        return TRUE;
+    default:
+        return TWinControl::HandleMessage(message, wParam, lParam);
+    }
+}
+
+void TListBox::CommandNotification(WORD code) {
+    if (code == LBN_SELCHANGE && OnClick) OnClick();
+    if (code == LBN_DBLCLK && OnDblClick) OnDblClick();
+}
+
+void TListBox::DrawItemNotification(const DRAWITEMSTRUCT& item) {
+    const TCanvasBinding binding(canvas_, item.hDC);
+    canvas_.Font().Assign(Font());
+    canvas_.Brush().Assign(Brush());
+    if (static_cast<int>(item.itemID) >= 0) DrawItem(static_cast<int>(item.itemID), item.rcItem, LOWORD(item.itemState));
+    else canvas_.FillRect(item.rcItem);  // an empty list that has the focus
+    if (item.itemState & ODS_FOCUS) canvas_.DrawFocusRect(item.rcItem);
+}
+
+}  // namespace rondel

@@ -1,0 +1,93 @@
+// The toolkit's list box: a single-column system LISTBOX whose items are strings, with the
+// owner-draw hook DrawItem for controls that paint their items themselves.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/Canvas.h"
+#include "toolkit/WinControl.h"
+
+namespace rondel {
+
+class TListBox;
+
+// The items, read from and written to the window (LB_GETTEXT...); kept here until it exists.
+class TListBoxItems {
+public:
+    explicit TListBoxItems(TListBox& owner) : owner_(owner) {}
+    TListBoxItems(const TListBoxItems&) = delete;
+    TListBoxItems& operator=(const TListBoxItems&) = delete;
+
+    int Count() const;
+    // Empty for an index that is not an item's.
+    std::string Get(int index) const;
+    std::string operator[](int index) const { return Get(index); }
+    // Appends; returns the new item's index.
+    int Add(const std::string& text);
+    void Clear();
+
+private:
+    friend class TListBox;
+    TListBox& owner_;
+    std::vector<std::string> pending_;
+};
+
+enum TListBoxStyle {
+    lbStandard,        // the system draws the items
+    lbOwnerDrawFixed,  // DrawItem draws them, all ItemHeight high
+};
+
+class TListBox : public TWinControl {
+public:
+    TListBox();
+
+    TListBoxItems& Items() { return items_; }
+    const TListBoxItems& Items() const { return items_; }
+    // -1 for none. Setting it from code raises no OnClick.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    bool Selected(int index) const;
+    // In client coordinates.
+    RECT ItemRect(int index) const;
+    // The item under a client point. With existing, -1 when the point is outside the client
+    // area or below the last item; without, the item count there.
+    int ItemAtPos(POINT point, bool existing) const;
+    int ItemHeight() const { return itemHeight_; }
+    // A value that is not positive is ignored.
+    void SetItemHeight(int height);
+
+    // The drawing surface of the items: during a paint it is on the DC that the system gives.
+    TCanvas& Canvas() { return canvas_; }
+
+    // The selection changed by mouse or keyboard; a double click.
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+protected:
+    TListBoxStyle Style() const { return style_; }
+    void SetStyle(TListBoxStyle style) { style_ = style; }
+
+    // Paints item index in rect, with the owner-draw state bits (ODS_SELECTED...).
+    virtual void DrawItem(int index, const RECT& rect, std::uint16_t state);
+
+    void FillCreateParams(CreateParams& params) const override;
+    void HandleCreated() override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void CommandNotification(WORD code) override;
+
+private:
+    void DrawItemNotification(const DRAWITEMSTRUCT& item);
+
+    TListBoxItems items_;
+    TCanvas canvas_;
+    TListBoxStyle style_ = lbStandard;
+    int itemHeight_ = 16;
+    int pendingIndex_ = -1;
+};
+
+}  // namespace rondel

@@ -1,0 +1,253 @@
+#include "toolkit/WinControl.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/Timer.h"
+
+namespace rondel {
+
+namespace {
+
+// Controls need distinct ids: WM_MEASUREITEM names its control only by id.
+int NextControlId() {
+    static int next = 1000;
+    return next++;
+}
+
+}  // namespace
+
+TWinControl::TWinControl() {
+    font_.OnChange = [this] {
+        if (handle_) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
+    };
+}
+
+TWinControl::~TWinControl() { DestroyHandle(); }
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+    if (window == nullptr || FallbackProcedureOf(window) == nullptr) return nullptr;
+    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void TWinControl::CreateHandle(HWND parent) {
+    if (handle_) return;
+    CreateParams params;
+    if (parent == nullptr) params.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    FillCreateParams(params);
+    if (visible_) params.style |= WS_VISIBLE;
+    else params.style &= ~static_cast<DWORD>(WS_VISIBLE);
+    if (!enabled_) params.style |= WS_DISABLED;
+    if (params.caption.empty()) params.caption = name_;
+
+    fallback_ = RegisterWindowClass(params.windowClass, &TWinControl::WindowProcedure);
+    ownClass_ = params.windowClass.superclassOf.empty();
+    const HMENU id = (params.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())) : nullptr;
+    HWND window = ::CreateWindowExA(params.exStyle, params.windowClass.name.c_str(), params.caption.c_str(),
+                                    params.style, bounds_.left, bounds_.top, bounds_.right - bounds_.left,
+                                    bounds_.bottom - bounds_.top, parent, id, ::GetModuleHandleA(nullptr), this);
+    if (window == nullptr)
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                                "CreateWindowExA " + params.windowClass.name);
+    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+    for (TTimer* timer : timers_) timer->Update();
+    HandleCreated();
+}
+
+void TWinControl::DestroyHandle() {
+    if (!handle_) return;
+    HWND window = handle_;
+    // From here on the window's last messages go straight to its fallback: a destructor may be
+    // running, and the derived parts of the object may be gone already.
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    handle_ = nullptr;
+    ::DestroyWindow(window);
+}
+
+void TWinControl::SetName(const std::string& name) {
+    name_ = name;
+    if (handle_) ::SetWindowTextA(handle_, name.c_str());
+}
+
+RECT TWinControl::Bounds() const {
+    if (!handle_) return bounds_;
+    RECT rect{};
+    ::GetWindowRect(handle_, &rect);
+    if (HWND parent = ::GetParent(handle_); parent && (::GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD))
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    bounds_ = RECT{left, top, left + width, top + height};
+    if (handle_) ::MoveWindow(handle_, left, top, width, height, TRUE);
+}
+
+int TWinControl::ClientWidth() const {
+    if (!handle_) return Width();
+    RECT rect{};
+    ::GetClientRect(handle_, &rect);
+    return rect.right;
+}
+
+int TWinControl::ClientHeight() const {
+    if (!handle_) return Height();
+    RECT rect{};
+    ::GetClientRect(handle_, &rect);
+    return rect.bottom;
+}
+
+bool TWinControl::Visible() const { return handle_ ? ::IsWindowVisible(handle_) != FALSE : visible_; }
+
+void TWinControl::SetVisible(bool visible) {
+    visible_ = visible;
+    if (handle_) ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool TWinControl::Enabled() const { return handle_ ? ::IsWindowEnabled(handle_) != FALSE : enabled_; }
+
+void TWinControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (handle_) ::EnableWindow(handle_, enabled ? TRUE : FALSE);
+}
+
+void TWinControl::SetColor(TColor color) {
+    if (brush_.Color() == color) return;
+    brush_.SetColor(color);
+    if (handle_) ::InvalidateRect(handle_, nullptr, TRUE);
+}
+
+LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    TWinControl* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self) {
+            self->handle_ = window;
+            ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    } else {
+        self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        WNDPROC fallback = FallbackProcedureOf(window);
+        return ::CallWindowProcA(fallback ? fallback : ::DefWindowProcA, window, message, wParam, lParam);
+    }
+
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        ShowCurrentException();
+        // A paint that failed would otherwise be asked for again and again.
+        if (message == WM_PAINT) ::ValidateRect(window, nullptr);
+        if (message == WM_NCCREATE || message == WM_CREATE) result = message == WM_CREATE ? -1 : FALSE;
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        self->handle_ = nullptr;
+        self->mouseInside_ = false;
+    }
+    return result;
+}
+
+LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    switch (message) {
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU && Reflect(item->hwndItem, message, wParam, lParam, result)) return result;
+        break;
+    }
+    case WM_MEASUREITEM: {
+        const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU &&
+            Reflect(::GetDlgItem(handle_, static_cast<int>(item->CtlID)), message, wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_COMMAND:
+        if (lParam != 0 && Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result)) return result;
+        break;
+    case WM_NOTIFY:
+        if (Reflect(reinterpret_cast<const NMHDR*>(lParam)->hwndFrom, message, wParam, lParam, result)) return result;
+        break;
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (Reflect(reinterpret_cast<HWND>(lParam), message, wParam, lParam, result) && result != 0) return result;
+        break;
+    case Reflected(WM_CTLCOLORLISTBOX):
+    case Reflected(WM_CTLCOLOREDIT):
+    case Reflected(WM_CTLCOLORSTATIC):
+    case Reflected(WM_CTLCOLORBTN):
+        return ControlColor(reinterpret_cast<HDC>(wParam));
+    case Reflected(WM_COMMAND):
+        CommandNotification(HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        FireTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        TrackMouse();
+        break;
+    case WM_MOUSELEAVE:
+        mouseInside_ = false;
+        MouseLeave();
+        break;
+    case WM_SIZE:
+        result = DefaultHandler(message, wParam, lParam);
+        Resized();
+        return result;
+    case WM_ERASEBKGND:
+        if (!ownClass_) break;
+        EraseBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Reflected messages mean nothing to the system's controls.
+    if (message >= kReflectedBase && message < kReflectedBase + 0x1000) return 0;
+    return ::CallWindowProcA(fallback_, handle_, message, wParam, lParam);
+}
+
+bool TWinControl::Reflect(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (FromHandle(child) == nullptr) return false;
+    result = ::SendMessageA(child, Reflected(message), wParam, lParam);
+    return true;
+}
+
+LRESULT TWinControl::ControlColor(HDC dc) {
+    ::SetTextColor(dc, ColorToRGB(font_.Color()));
+    ::SetBkColor(dc, ColorToRGB(brush_.Color()));
+    return reinterpret_cast<LRESULT>(brush_.Handle());
+}
+
+void TWinControl::TrackMouse() {
+    if (mouseInside_) return;
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = handle_;
+    if (!::TrackMouseEvent(&track)) return;
+    mouseInside_ = true;
+    MouseEnter();
+}
+
+void TWinControl::EraseBackground(HDC dc) {
+    RECT rect{};
+    ::GetClientRect(handle_, &rect);
+    ::FillRect(dc, &rect, brush_.Handle());
+}
+
+void TWinControl::FireTimer(UINT_PTR id) {
+    const auto timer = std::find_if(timers_.begin(), timers_.end(), [id](const TTimer* t) { return t->Id() == id; });
+    if (timer != timers_.end()) (*timer)->Fire();
+}
+
+}  // namespace rondel

@@ -1,0 +1,119 @@
+// The base of every window of the toolkit: a C++ object bound to its window at WM_NCCREATE,
+// with the messages unpacked into typed handlers.
+//
+// A parent passes the notifications that concern one of its controls (owner drawing, command
+// notifications, colours) back to that control as Reflected(message), so that each control
+// handles its own and the forms get that for free. No exception leaves the window procedure:
+// it goes to the application's general error handler.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Brush.h"
+#include "toolkit/Color.h"
+#include "toolkit/Font.h"
+#include "toolkit/WindowClass.h"
+
+namespace rondel {
+
+class TTimer;
+
+inline constexpr UINT kReflectedBase = WM_APP + 0x3000;
+constexpr UINT Reflected(UINT message) { return kReflectedBase + message; }
+
+class TWinControl {
+public:
+    TWinControl();
+    TWinControl(const TWinControl&) = delete;
+    TWinControl& operator=(const TWinControl&) = delete;
+    virtual ~TWinControl();
+
+    // The toolkit object of a window of one of the program's classes, or null.
+    static TWinControl* FromHandle(HWND window);
+
+    HWND Handle() const { return handle_; }
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    // Makes the window: a child of parent, or a top-level window when parent is null.
+    void CreateHandle(HWND parent = nullptr);
+    void DestroyHandle();
+
+    // Controls that show no text of their own carry it as their window text, so that a test
+    // or a screen reader can tell them apart.
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+
+    // Outer bounds, in the parent's client coordinates (the screen's for a top-level window).
+    int Left() const { return Bounds().left; }
+    int Top() const { return Bounds().top; }
+    int Width() const { return Bounds().right - Bounds().left; }
+    int Height() const { return Bounds().bottom - Bounds().top; }
+    void SetBounds(int left, int top, int width, int height);
+    int ClientWidth() const;
+    int ClientHeight() const;
+
+    bool Visible() const;
+    void SetVisible(bool visible);
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+
+    // The background; changing it repaints.
+    TColor Color() const { return brush_.Color(); }
+    void SetColor(TColor color);
+    const TBrush& Brush() const { return brush_; }
+    // Changing the font's attributes hands the new font to the window.
+    TFont& Font() { return font_; }
+    const TFont& Font() const { return font_; }
+
+protected:
+    struct CreateParams {
+        WindowClassInfo windowClass;
+        std::string caption;
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+    };
+    virtual void FillCreateParams(CreateParams& params) const = 0;
+    // The window exists now: hand it what was set before.
+    virtual void HandleCreated() {}
+
+    // The thin switch: unpacks and calls the handlers below; everything else goes to
+    // DefaultHandler.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The class's fallback: the system control's own procedure, or DefWindowProcA.
+    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+    virtual void MouseEnter() {}
+    virtual void MouseLeave() {}
+    virtual void Resized() {}
+    // A command notification of this control (LBN_SELCHANGE...), passed back by the parent.
+    virtual void CommandNotification(WORD /*code*/) {}
+
+private:
+    friend class TTimer;
+
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+    RECT Bounds() const;
+    // Sends Reflected(message) to child when it is one of ours; false for any other window.
+    bool Reflect(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    LRESULT ControlColor(HDC dc);
+    void TrackMouse();
+    void EraseBackground(HDC dc);
+    void FireTimer(UINT_PTR id);
+
+    HWND handle_ = nullptr;
+    WNDPROC fallback_ = ::DefWindowProcA;
+    bool ownClass_ = true;
+    std::string name_;
+    RECT bounds_{0, 0, 0, 0};
+    bool visible_ = true;
+    bool enabled_ = true;
+    bool mouseInside_ = false;
+    TBrush brush_{clBtnFace};
+    TFont font_;
+    std::vector<TTimer*> timers_;
+};
+
+}  // namespace rondel
