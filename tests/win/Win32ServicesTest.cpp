@@ -356,4 +356,28 @@ TEST(Win32Services, DependenciesAreStoredButNotFollowed) {
     EXPECT_EQ(std::string(data.bytes.begin(), data.bytes.end()).find("RondelT_DepOther"), std::string::npos);
 }
 
+// The support's clean-up: whatever state a test leaves a service in, it is gone afterwards,
+// and in bounded time.
+TEST(Win32Services, TestServicesAreRemovedWhateverTheirState) {
+    Manager manager;
+    const ULONGLONG started = GetTickCount64();
+    {
+        TestService stubborn(ServiceSpec("RondelT_GoneNoStop").Arguments("--no-stop"));
+        TestService pending(ServiceSpec("RondelT_GonePending").Arguments("--linger-start=1500"));
+        TestService paused(ServiceSpec("RondelT_GonePaused"));
+        ASSERT_EQ(stubborn.StartAndWait(), 0u);
+        ASSERT_EQ(pending.Start(), 0u);
+        ASSERT_EQ(paused.StartAndWait(), 0u);
+        ASSERT_EQ(paused.PauseAndWait(), 0u);
+        // Refused here, so the clean-up has to use the test service's exit control.
+        EXPECT_EQ(ControlOf(manager, "RondelT_GoneNoStop", kServiceControlStop), kErrorInvalidServiceControl);
+    }
+    EXPECT_LT(GetTickCount64() - started, 10000u);
+    for (const char* name : {"RondelT_GoneNoStop", "RondelT_GonePending", "RondelT_GonePaused"}) {
+        uint32_t error = 0;
+        EXPECT_FALSE(manager.Open(name, kServiceQueryStatus, error)) << name;
+        EXPECT_EQ(error, kErrorServiceDoesNotExist) << name;
+    }
+}
+
 }  // namespace

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The run command: installs what is needed (Debian 12, as root), builds Rondel for Windows,
+# prepares the demo prefix build/windows/wine-demo with a dozen demo services, and starts
+# Rondel.exe under Wine.
+#
+# With $DISPLAY set, Rondel opens on that display; the script ends when its window is closed.
+# Without one, Rondel runs under the project's Xvfb: the script waits (bounded) for the window
+# titled "ロンデル", saves a screenshot to build/rondel-screenshot.png, prints that path and ends
+# Rondel. Either way the demo prefix's wineserver (and with it the demo services) is ended at
+# the close; the next run sets the services up again.
+#
+# RONDEL_BUILD_DIR=DIR builds into DIR (with the windows preset) instead of build/windows.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+
+build=${RONDEL_BUILD_DIR:-build/windows}
+root=$build/wine-demo
+bin=$build/bin
+shot=build/rondel-screenshot.png
+title="ロンデル"
+window_timeout_ms=20000
+run=(tests/wine/wine-run --root "$root")
+
+say() { printf '== %s\n' "$*"; }
+fail() { printf 'run.sh: %s\n' "$*" >&2; exit 1; }
+
+say "installing what is missing"
+scripts/install-deps.sh
+
+say "building ($build)"
+if [[ "$build" == build/windows ]]; then
+    cmake --preset windows >/dev/null && cmake --build --preset windows
+else
+    cmake --preset windows -B "$build" >/dev/null && cmake --build "$build"
+fi
+[[ -f "$bin/Rondel.exe" && -f "$bin/fixtures/RondelDemo.exe" ]] || fail "the build did not produce Rondel.exe and the demo"
+
+if [[ -n "${DISPLAY:-}" ]]; then
+    export RONDEL_USE_DISPLAY=1
+else
+    unset RONDEL_USE_DISPLAY
+fi
+
+say "preparing the demo prefix ($root/prefix)"
+"${run[@]}" --setup
+# The services' texts are code page 932; the terminal's are UTF-8.
+if "${run[@]}" "$bin/fixtures/RondelDemo.exe" install >"$build/demo-install.log" 2>&1; then
+    iconv -f CP932 -t UTF-8 <"$build/demo-install.log" | tr -d '\r' | sed 's/^/   /'
+else
+    iconv -f CP932 -t UTF-8 <"$build/demo-install.log" | tr -d '\r' | sed 's/^/   /' >&2
+    echo "run.sh: some demo services did not get where they belong; Rondel shows what there is" >&2
+fi
+
+if [[ "${RONDEL_USE_DISPLAY:-0}" == 1 ]]; then
+    say "starting Rondel on $DISPLAY (close its window to end)"
+    status=0
+    "${run[@]}" "$bin/Rondel.exe" || status=$?
+    "${run[@]}" --shutdown
+    exit "$status"
+fi
+
+display=$(cat "$root/display")
+log=$build/rondel-run.log
+say "starting Rondel under Xvfb ($display)"
+"${run[@]}" "$bin/Rondel.exe" >"$log" 2>&1 &
+rondel=$!
+
+# Whatever happens from here, Rondel and the demo's server do not outlive the script.
+finish() {
+    "${run[@]}" --shutdown || true
+    wait "$rondel" 2>/dev/null || true
+}
+trap finish EXIT
+
+if ! "${run[@]}" "$bin/fixtures/WaitWindow.exe" "$title" "$window_timeout_ms"; then
+    if kill -0 "$rondel" 2>/dev/null; then
+        echo "run.sh: Rondel.exe runs, but its window \"$title\" did not show within $((window_timeout_ms / 1000)) s" >&2
+    else
+        rc=0
+        wait "$rondel" || rc=$?
+        echo "run.sh: Rondel.exe ended (exit code $rc) before its window \"$title\" showed" >&2
+    fi
+    [[ -s "$log" ]] && { echo "its output ($log):" >&2; tail -n 20 "$log" >&2; }
+    exit 1
+fi
+
+sleep 1  # let it paint
+import -display "$display" -window root "$shot" || fail "the screenshot could not be taken"
+echo "$top/$shot"
+
+# Closing the window ends the program; the server shutdown in finish() is the backstop.
+"${run[@]}" "$bin/fixtures/WaitWindow.exe" --close "$title" 10000 || echo "run.sh: Rondel did not close; ending it" >&2
