@@ -87,6 +87,13 @@ fi
 
 sleep 1  # let it paint
 import -display "$display" -window root "$shot" || fail "the screenshot could not be taken"
+# Cut the picture to Rondel's largest window (the application window is 1×1 and hidden).
+geometry=$(xwininfo -display "$display" -root -tree 2>/dev/null | grep -F "\"$title\"" |
+    sed -nE 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*/\1 \2 \3 \4/p' |
+    awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $1 "x" $2 "+" $3 "+" $4 } } END { print g }')
+if [[ -n "$geometry" ]]; then
+    convert "$shot" -crop "$geometry" +repage "$shot" || true
+fi
 echo "$top/$shot"
 
 # Closing the window ends the program; the server shutdown in finish() is the backstop.
