@@ -34,7 +34,7 @@ BOOL CALLBACK CollectText(HWND child, LPARAM lParam) {
 }
 
 TEST(RegistryErrorReport, OneBadServiceIsListedAndReportedOnceAfterTheListsAreShown) {
-    TestService bad(ServiceSpec(std::string(kTestServicePrefix) + "EBadType").Display("試験 型エラー"));
+    TestService bad(ServiceDefinition(std::string(kTestServicePrefix) + "EBadType").Display("試験 型エラー"));
     ASSERT_EQ(bad.CreateError(), 0u);
     ASSERT_EQ(bad.SetString("Type", "16"), ERROR_SUCCESS);
 

@@ -104,22 +104,22 @@ bool ByteGreater(const std::string& a, const std::string& b) {
 TEST(RondelList, ListsTheFixtureServicesOnceInTheirTabsWithTheirVersionStrings) {
     const std::string p = kTestServicePrefix;
     std::vector<std::unique_ptr<TestService>> services;
-    auto add = [&](ServiceSpec spec) -> TestService& {
-        services.push_back(std::make_unique<TestService>(std::move(spec)));
+    auto add = [&](ServiceDefinition definition) -> TestService& {
+        services.push_back(std::make_unique<TestService>(std::move(definition)));
         EXPECT_EQ(services.back()->CreateError(), 0u) << services.back()->Name();
         return *services.back();
     };
-    TestService& running = add(ServiceSpec(p + "LRun").Display("試験 実行中"));
-    TestService& paused = add(ServiceSpec(p + "LPaused").Display("試験 一時停止中"));
-    add(ServiceSpec(p + "LJapanese").Display("試験 日本語版情報").Image("\"" + FixturePath("vi_japanese.exe") + "\" -service"));
-    add(ServiceSpec(p + "LMissing").Display("試験 実行ファイルなし").Image("C:\\no\\such\\dir\\missing.exe -x"));
-    add(ServiceSpec(p + "LNone").Display("試験 版情報なし").Image(FixturePath("vi_none.exe")));
-    TestService& indirect = add(ServiceSpec(p + "LIndirect").Display("試験 間接 仮名").Image(FixturePath("vi_no_icon.exe")));
-    TestService& badType = add(ServiceSpec(p + "LBadType").Display("試験 型が不正").Image(FixturePath("vi_japanese.exe")));
+    TestService& running = add(ServiceDefinition(p + "LRun").Display("試験 実行中"));
+    TestService& paused = add(ServiceDefinition(p + "LPaused").Display("試験 一時停止中"));
+    add(ServiceDefinition(p + "LJapanese").Display("試験 日本語版情報").Image("\"" + FixturePath("vi_japanese.exe") + "\" -service"));
+    add(ServiceDefinition(p + "LMissing").Display("試験 実行ファイルなし").Image("C:\\no\\such\\dir\\missing.exe -x"));
+    add(ServiceDefinition(p + "LNone").Display("試験 版情報なし").Image(FixturePath("vi_none.exe")));
+    TestService& indirect = add(ServiceDefinition(p + "LIndirect").Display("試験 間接 仮名").Image(FixturePath("vi_no_icon.exe")));
+    TestService& badType = add(ServiceDefinition(p + "LBadType").Display("試験 型が不正").Image(FixturePath("vi_japanese.exe")));
     // Equal display names: the manager refuses them, the registry does not.
-    TestService& eq1 = add(ServiceSpec(p + "LEq1").Display("試験 同名 一"));
-    TestService& eq2 = add(ServiceSpec(p + "LEq2").Display("試験 同名 二"));
-    add(ServiceSpec(p + "LEq3").Display("試験 あ"));
+    TestService& eq1 = add(ServiceDefinition(p + "LEq1").Display("試験 同名 一"));
+    TestService& eq2 = add(ServiceDefinition(p + "LEq2").Display("試験 同名 二"));
+    add(ServiceDefinition(p + "LEq3").Display("試験 あ"));
     ASSERT_EQ(running.StartAndWait(), 0u);
     ASSERT_EQ(paused.StartAndWait(), 0u);
     ASSERT_EQ(paused.PauseAndWait(), 0u);

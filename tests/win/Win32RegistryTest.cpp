@@ -11,7 +11,7 @@ namespace {
 
 using namespace rondel::platform;
 using rondel::fixtures::ServiceKeyPath;
-using rondel::fixtures::ServiceSpec;
+using rondel::fixtures::ServiceDefinition;
 using rondel::fixtures::TestService;
 
 std::string Text(const RegistryData& data) { return std::string(data.bytes.begin(), data.bytes.end()); }
@@ -21,7 +21,7 @@ std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t
 std::string WithNul(const std::string& text) { return text + std::string(1, '\0'); }
 
 TEST(Win32Registry, TheValuesTheManagerWritesForAService) {
-    TestService service(ServiceSpec("RondelT_RegKey").Display("レジストリ試験サービス").Arguments("--no-pause"));
+    TestService service(ServiceDefinition("RondelT_RegKey").Display("レジストリ試験サービス").Arguments("--no-pause"));
     ASSERT_EQ(service.CreateError(), 0u);
     Win32Registry registry;
     uint32_t error = 1;
@@ -46,14 +46,14 @@ TEST(Win32Registry, TheValuesTheManagerWritesForAService) {
     // Wine stores the image path as REG_SZ (Windows: REG_EXPAND_SZ), exactly as given.
     ASSERT_EQ(registry.QueryValue(key.get(), "ImagePath", data), 0u);
     EXPECT_EQ(data.type, kRegSz);
-    EXPECT_EQ(Text(data), WithNul(service.Spec().imagePath));
+    EXPECT_EQ(Text(data), WithNul(service.Definition().imagePath));
 
     EXPECT_EQ(registry.QueryValue(key.get(), "Description", data), kErrorFileNotFound);
     EXPECT_EQ(registry.QueryValue(key.get(), "DependOnService", data), kErrorFileNotFound);
 }
 
 TEST(Win32Registry, ValuesComeBackWithTheirTypeAndExactSize) {
-    TestService service(ServiceSpec("RondelT_RegTypes"));
+    TestService service(ServiceDefinition("RondelT_RegTypes"));
     ASSERT_EQ(service.CreateError(), 0u);
     const std::string japanese = "不明";  // 4 bytes in code page 932
     ASSERT_EQ(service.SetString("Description", japanese), 0);
@@ -120,7 +120,7 @@ TEST(Win32Registry, ValuesComeBackWithTheirTypeAndExactSize) {
 }
 
 TEST(Win32Registry, OpeningKeysAndWhatTheirAccessAllows) {
-    TestService service(ServiceSpec("RondelT_RegAccess"));
+    TestService service(ServiceDefinition("RondelT_RegAccess"));
     ASSERT_EQ(service.CreateError(), 0u);
     Win32Registry registry;
     uint32_t error = 0;
@@ -157,13 +157,13 @@ TEST(Win32Registry, OpeningKeysAndWhatTheirAccessAllows) {
 // The manager refuses a second service with a display name in use (1078); the value in the
 // key can be made equal afterwards, and the manager's own copy keeps the old one.
 TEST(Win32Registry, EqualDisplayNamesReachTheRegistryOnly) {
-    TestService first(ServiceSpec("RondelT_SameA").Display("同じ表示名"));
+    TestService first(ServiceDefinition("RondelT_SameA").Display("同じ表示名"));
     ASSERT_EQ(first.CreateError(), 0u);
     {
-        TestService clash(ServiceSpec("RondelT_SameB").Display("同じ表示名"));
+        TestService clash(ServiceDefinition("RondelT_SameB").Display("同じ表示名"));
         EXPECT_EQ(clash.CreateError(), static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME));
     }
-    TestService second(ServiceSpec("RondelT_SameC").Display("別の表示名"));
+    TestService second(ServiceDefinition("RondelT_SameC").Display("別の表示名"));
     ASSERT_EQ(second.CreateError(), 0u);
     ASSERT_EQ(second.SetString("DisplayName", "同じ表示名"), 0);
 

@@ -15,7 +15,7 @@ namespace {
 
 using namespace rondel::platform;
 using rondel::fixtures::ServiceBatch;
-using rondel::fixtures::ServiceSpec;
+using rondel::fixtures::ServiceDefinition;
 using rondel::fixtures::TestService;
 
 constexpr uint32_t kWineBatchSize = 9216;
@@ -83,9 +83,9 @@ bool SawState(Manager& manager, const std::string& name, uint32_t state, DWORD t
 }
 
 TEST(Win32Services, EnumerationListsEachServiceOnceWithItsState) {
-    TestService running(ServiceSpec("RondelT_EnumRun").Display("列挙試験（開始）"));
-    TestService paused(ServiceSpec("RondelT_EnumPause").Display("列挙試験（一時停止）"));
-    TestService stopped(ServiceSpec("RondelT_EnumStop").Display("列挙試験（停止）").Arguments("--no-pause"));
+    TestService running(ServiceDefinition("RondelT_EnumRun").Display("列挙試験（開始）"));
+    TestService paused(ServiceDefinition("RondelT_EnumPause").Display("列挙試験（一時停止）"));
+    TestService stopped(ServiceDefinition("RondelT_EnumStop").Display("列挙試験（停止）").Arguments("--no-pause"));
     ASSERT_EQ(running.CreateError(), 0u);
     ASSERT_EQ(paused.CreateError(), 0u);
     ASSERT_EQ(stopped.CreateError(), 0u);
@@ -126,7 +126,7 @@ TEST(Win32Services, EnumerationListsEachServiceOnceWithItsState) {
 // reports as needed returns every service. (The buffer must be zero-filled: with other bytes in
 // it, Wine's EnumServicesStatusA faults reading them.)
 TEST(Win32Services, SmallBatchesMakeNoProgressOnWineButTheNeededSizeGetsAll) {
-    TestService paused(ServiceSpec("RondelT_ManyPaused"));
+    TestService paused(ServiceDefinition("RondelT_ManyPaused"));
     ASSERT_EQ(paused.CreateError(), 0u);
     ASSERT_EQ(paused.StartAndWait(), 0u);
     ASSERT_EQ(paused.PauseAndWait(), 0u);
@@ -168,8 +168,8 @@ TEST(Win32Services, SmallBatchesMakeNoProgressOnWineButTheNeededSizeGetsAll) {
 }
 
 TEST(Win32Services, RequestsAndTheErrorsOfRefusedOnes) {
-    TestService plain(ServiceSpec("RondelT_Controls"));
-    TestService stubborn(ServiceSpec("RondelT_NoStop").Arguments("--no-stop --no-pause"));
+    TestService plain(ServiceDefinition("RondelT_Controls"));
+    TestService stubborn(ServiceDefinition("RondelT_NoStop").Arguments("--no-stop --no-pause"));
     ASSERT_EQ(plain.CreateError(), 0u);
     ASSERT_EQ(stubborn.CreateError(), 0u);
     Manager manager;
@@ -224,7 +224,7 @@ TEST(Win32Services, RequestsAndTheErrorsOfRefusedOnes) {
 }
 
 TEST(Win32Services, PendingStatesAreReportedWithRisingCheckPoints) {
-    TestService slow(ServiceSpec("RondelT_Slow")
+    TestService slow(ServiceDefinition("RondelT_Slow")
                          .Arguments("--linger-start=1200 --linger-pause=800 --linger-continue=800 --linger-stop=800"));
     ASSERT_EQ(slow.CreateError(), 0u);
     Manager manager;
@@ -268,7 +268,7 @@ TEST(Win32Services, PendingStatesAreReportedWithRisingCheckPoints) {
 // The prefix sets ServicesPipeTimeout to 3000 ms; without it the wait is Windows' 30 s (Wine:
 // 10 s). The manager ends the process it started.
 TEST(Win32Services, AServiceThatNeverReachesItsDispatcherFailsToStart) {
-    TestService silent(ServiceSpec("RondelT_Silent").Arguments("--no-dispatcher"));
+    TestService silent(ServiceDefinition("RondelT_Silent").Arguments("--no-dispatcher"));
     ASSERT_EQ(silent.CreateError(), 0u);
     Manager manager;
     uint32_t error = 0;
@@ -288,7 +288,7 @@ TEST(Win32Services, AServiceThatNeverReachesItsDispatcherFailsToStart) {
 // handler's error on to the caller; Wine 8 does not: the request succeeds and the service
 // simply stays running. The same for a user-defined control the handler does not know.
 TEST(Win32Services, WineDoesNotPassOnAControlHandlersRefusal) {
-    TestService refusing(ServiceSpec("RondelT_Refuse").Arguments("--refuse-pause"));
+    TestService refusing(ServiceDefinition("RondelT_Refuse").Arguments("--refuse-pause"));
     ASSERT_EQ(refusing.CreateError(), 0u);
     ASSERT_EQ(refusing.StartAndWait(), 0u);
     Manager manager;
@@ -310,9 +310,9 @@ TEST(Win32Services, WineDoesNotPassOnAControlHandlersRefusal) {
 // CreateServiceA stores the dependency list wrongly (the support sets it with
 // ChangeServiceConfigA, which stores it whole).
 TEST(Win32Services, DependenciesAreStoredButNotFollowed) {
-    TestService base(ServiceSpec("RondelT_DepBase"));
-    TestService other(ServiceSpec("RondelT_DepOther"));
-    TestService dependent(ServiceSpec("RondelT_DepTop").DependsOn({"RondelT_DepBase", "RondelT_DepOther"}));
+    TestService base(ServiceDefinition("RondelT_DepBase"));
+    TestService other(ServiceDefinition("RondelT_DepOther"));
+    TestService dependent(ServiceDefinition("RondelT_DepTop").DependsOn({"RondelT_DepBase", "RondelT_DepOther"}));
     ASSERT_EQ(base.CreateError(), 0u);
     ASSERT_EQ(dependent.CreateError(), 0u);
     Manager manager;
@@ -362,9 +362,9 @@ TEST(Win32Services, TestServicesAreRemovedWhateverTheirState) {
     Manager manager;
     const ULONGLONG started = GetTickCount64();
     {
-        TestService stubborn(ServiceSpec("RondelT_GoneNoStop").Arguments("--no-stop"));
-        TestService pending(ServiceSpec("RondelT_GonePending").Arguments("--linger-start=1500"));
-        TestService paused(ServiceSpec("RondelT_GonePaused"));
+        TestService stubborn(ServiceDefinition("RondelT_GoneNoStop").Arguments("--no-stop"));
+        TestService pending(ServiceDefinition("RondelT_GonePending").Arguments("--linger-start=1500"));
+        TestService paused(ServiceDefinition("RondelT_GonePaused"));
         ASSERT_EQ(stubborn.StartAndWait(), 0u);
         ASSERT_EQ(pending.Start(), 0u);
         ASSERT_EQ(paused.StartAndWait(), 0u);
