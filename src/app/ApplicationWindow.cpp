@@ -4,22 +4,17 @@
 
 namespace rondel {
 
-namespace {
-const char kClassName[] = "RondelApplication";
-}
-
 ApplicationWindow::ApplicationWindow() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = &ApplicationWindow::Procedure;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    ::RegisterClassA(&windowClass);
-    window_ = ::CreateWindowExA(0, kClassName, kApplicationTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                windowClass.hInstance, this);
+    SetVisible(false);
+    CreateHandle();
 }
 
-ApplicationWindow::~ApplicationWindow() {
-    if (window_) ::DestroyWindow(window_);
+ApplicationWindow::~ApplicationWindow() { DestroyHandle(); }
+
+void ApplicationWindow::FillCreateParams(CreateParams& params) const {
+    params.windowClass.name = "RondelApplication";
+    params.caption = kApplicationTitle;
+    params.style = WS_POPUP;
 }
 
 void ApplicationWindow::BringMainWindowForward() {
@@ -28,28 +23,21 @@ void ApplicationWindow::BringMainWindowForward() {
     ::SetForegroundWindow(main_);
 }
 
-LRESULT CALLBACK ApplicationWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ApplicationWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ApplicationWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        switch (message) {
-            case WM_SYSCOMMAND:
-                if ((wParam & 0xFFF0) == SC_RESTORE) {
-                    self->BringMainWindowForward();
-                    return 0;
-                }
-                break;
-            case WM_ACTIVATE:
-                if (LOWORD(wParam) != WA_INACTIVE) self->BringMainWindowForward();
+LRESULT ApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_RESTORE) {
+                BringMainWindowForward();
                 return 0;
-            default:
-                break;
-        }
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) BringMainWindowForward();
+            return 0;
+        default:
+            break;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return TWinControl::HandleMessage(message, wParam, lParam);
 }
 
 int ApplicationWindow::Run() {

@@ -4,26 +4,27 @@
 
 #include <windows.h>
 
+#include "toolkit/WinControl.h"
+
 namespace rondel {
 
-class ApplicationWindow {
+class ApplicationWindow final : public TWinControl {
 public:
     ApplicationWindow();
-    ~ApplicationWindow();
-    ApplicationWindow(const ApplicationWindow&) = delete;
-    ApplicationWindow& operator=(const ApplicationWindow&) = delete;
+    ~ApplicationWindow() override;
 
-    HWND Handle() const { return window_; }
     void SetMainWindow(HWND main) { main_ = main; }
 
     // Runs the message loop until the main window is gone.
     int Run();
 
+protected:
+    void FillCreateParams(CreateParams& params) const override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void BringMainWindowForward();
 
-    HWND window_ = nullptr;
     HWND main_ = nullptr;
 };
 

@@ -4,21 +4,24 @@
 
 namespace rondel {
 
-TBitmap::TBitmap(int width, int height)
-    : width_(std::max(width, 1)), height_(std::max(height, 1)), dc_(::CreateCompatibleDC(nullptr)) {
+unique_hbitmap CreatePixelBitmap(HDC dc, int width, int height, DWORD** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (bitmap_) {
-        bits_ = static_cast<DWORD*>(bits);
-        previous_ = ::SelectObject(dc_.get(), bitmap_.get());
-    }
+    void* pixels = nullptr;
+    unique_hbitmap bitmap(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    *bits = bitmap ? static_cast<DWORD*>(pixels) : nullptr;
+    return bitmap;
+}
+
+TBitmap::TBitmap(int width, int height)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)), dc_(::CreateCompatibleDC(nullptr)) {
+    bitmap_ = CreatePixelBitmap(dc_.get(), width_, height_, &bits_);
+    if (bitmap_) previous_ = ::SelectObject(dc_.get(), bitmap_.get());
     canvas_.SetHandle(dc_.get());
 }
 

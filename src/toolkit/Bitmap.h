@@ -10,6 +10,10 @@
 
 namespace rondel {
 
+// A 32-bit top-down bitmap whose pixels (0xAARRGGBB words, top row first) *bits points at;
+// empty when it cannot be made.
+unique_hbitmap CreatePixelBitmap(HDC dc, int width, int height, DWORD** bits);
+
 class TBitmap {
 public:
     // An empty size still gets a 1×1 bitmap, so the canvas always draws somewhere.

@@ -22,38 +22,15 @@ const char* const kServices[] = {
 // A round 32 × 32 service icon: a shaded disc with a white ring, transparent outside.
 unique_hicon ServiceIcon(COLORREF color) {
     constexpr int size = 32;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    unique_hbitmap colour(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    auto* pixels = static_cast<DWORD*>(bits);
-    std::vector<BYTE> mask(static_cast<std::size_t>(4 * size), 0);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const double d = std::hypot(x - 15.5, y - 15.5);
-            DWORD pixel = 0;
-            if (d <= 15.0) {
-                const double shade = 1.25 - 0.5 * y / size;
-                auto channel = [&](int c) { return static_cast<DWORD>(std::min(255.0, c * shade)); };
-                pixel = 0xFF000000u | channel(GetRValue(color)) << 16 | channel(GetGValue(color)) << 8 | channel(GetBValue(color));
-                if ((d >= 6.5 && d <= 10.0) || (std::abs(x - 15.5) < 1.6 && d <= 14.0) || (std::abs(y - 15.5) < 1.6 && d <= 14.0))
-                    pixel = 0xFFFFFFFFu;
-            } else {
-                mask[static_cast<std::size_t>(y * 4 + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
-            }
-            pixels[y * size + x] = pixel;
-        }
-    unique_hbitmap maskBitmap(::CreateBitmap(size, size, 1, 1, mask.data()));
-    ICONINFO icon{};
-    icon.fIcon = TRUE;
-    icon.hbmColor = colour.get();
-    icon.hbmMask = maskBitmap.get();
-    return unique_hicon(::CreateIconIndirect(&icon));
+    return IconFromPixels(size, size, [&](int x, int y) -> DWORD {
+        const double d = std::hypot(x - 15.5, y - 15.5);
+        if (d > 15.0) return 0;
+        if ((d >= 6.5 && d <= 10.0) || (std::abs(x - 15.5) < 1.6 && d <= 14.0) || (std::abs(y - 15.5) < 1.6 && d <= 14.0))
+            return 0xFFFFFFFFu;
+        const double shade = 1.25 - 0.5 * y / size;
+        auto channel = [&](int c) { return static_cast<DWORD>(std::min(255.0, c * shade)); };
+        return 0xFF000000u | channel(GetRValue(color)) << 16 | channel(GetGValue(color)) << 8 | channel(GetBValue(color));
+    });
 }
 
 // 24-bit, bottom-up: what every reader takes.

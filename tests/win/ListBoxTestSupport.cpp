@@ -37,26 +37,17 @@ ListFixture::ListFixture(int clientWidth, int clientHeight) : host(SharedHost())
     ::UpdateWindow(list.Handle());
 }
 
-unique_hicon SolidIcon(int width, int height, COLORREF color, int holeSize) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    unique_hbitmap colour(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+unique_hicon IconFromPixels(int width, int height, const std::function<DWORD(int x, int y)>& pixelAt) {
+    DWORD* pixels = nullptr;
+    unique_hbitmap colour = CreatePixelBitmap(nullptr, width, height, &pixels);
+    if (!colour) return {};
     const int stride = ((width + 15) / 16) * 2;
     std::vector<BYTE> maskBits(static_cast<std::size_t>(stride * height), 0);
-    auto* pixels = static_cast<DWORD*>(bits);
-    const int holeLeft = (width - holeSize) / 2;
-    const int holeTop = (height - holeSize) / 2;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const bool hole = x >= holeLeft && x < holeLeft + holeSize && y >= holeTop && y < holeTop + holeSize;
-            pixels[y * width + x] = hole ? 0 : 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
-            if (hole) maskBits[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
+            const DWORD pixel = pixelAt(x, y);
+            pixels[y * width + x] = pixel;
+            if (pixel == 0) maskBits[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
         }
     }
     unique_hbitmap mask(::CreateBitmap(width, height, 1, 1, maskBits.data()));
@@ -65,6 +56,16 @@ unique_hicon SolidIcon(int width, int height, COLORREF color, int holeSize) {
     icon.hbmColor = colour.get();
     icon.hbmMask = mask.get();
     return unique_hicon(::CreateIconIndirect(&icon));
+}
+
+unique_hicon SolidIcon(int width, int height, COLORREF color, int holeSize) {
+    const int holeLeft = (width - holeSize) / 2;
+    const int holeTop = (height - holeSize) / 2;
+    const DWORD solid = 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+    return IconFromPixels(width, height, [&](int x, int y) -> DWORD {
+        const bool hole = x >= holeLeft && x < holeLeft + holeSize && y >= holeTop && y < holeTop + holeSize;
+        return hole ? 0 : solid;
+    });
 }
 
 ItemPicture::ItemPicture(const TBitmap& bitmap)

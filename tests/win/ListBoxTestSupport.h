@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ struct ListFixture {
 };
 
 // A width × height icon of one colour; with a hole, its centre square of holeSize is transparent.
+// An icon whose pixel (x, y) is pixelAt(x, y) (0xAARRGGBB); a pixel of 0 is transparent.
+unique_hicon IconFromPixels(int width, int height, const std::function<DWORD(int x, int y)>& pixelAt);
 unique_hicon SolidIcon(int width, int height, COLORREF color, int holeSize = 0);
 
 // The item painted the way the system asks for it: WM_DRAWITEM sent to the host, onto a
