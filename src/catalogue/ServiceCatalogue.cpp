@@ -108,7 +108,8 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
     BuildResult result;
     IServiceControlManager& services = system_.services;
     uint32_t error = 0;
-    const ServiceHandle manager = services.OpenManager(kScManagerAllAccess, error);
+    // Listing needs no more than this; the requests open their own handles with their own rights.
+    const ServiceHandle manager = services.OpenManager(kScManagerConnect | kScManagerEnumerateService, error);
     result.openError = manager ? 0 : (error != 0 ? error : kErrorInvalidHandle);
 
     if (manager) {

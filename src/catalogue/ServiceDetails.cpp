@@ -74,8 +74,9 @@ void ReadServiceInfo(Platform& system, ServiceEntry& entry) {
     entry.description.clear();
     entry.serviceType = 0;
 
+    // Read rights only: the keys of protected services refuse full access even to administrators.
     RegistryKey key(system.registry, kHkeyLocalMachine);
-    if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyAllAccess)) return;
+    if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyRead)) return;
 
     entry.displayName = ResolveIndirectString(system.shell, key.ReadString("DisplayName"));
     entry.serviceType = static_cast<uint32_t>(key.ReadInteger("Type"));

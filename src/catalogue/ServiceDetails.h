@@ -21,8 +21,9 @@ std::string ServiceKeyPath(const std::string& serviceName);
 std::string ResolveIndirectString(platform::IShell& shell, const std::string& stored);
 
 // Fills display name, executable path, company, description and service type from the
-// service name. A key that does not open leaves four empty strings and type 0. A registry
-// value of the wrong kind raises RegistryError; the fields read before it keep their values.
+// service name, reading the key with read rights only. A key that does not open leaves four
+// empty strings and type 0. A registry value of the wrong kind raises RegistryError; the
+// fields read before it keep their values.
 void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry);
 
 // Gives icon the first icon of the service's executable; leaves it untouched when there is none.

@@ -30,6 +30,7 @@ struct ServiceStatus {
     uint32_t serviceSpecificExitCode = 0;
     uint32_t checkPoint = 0;
     uint32_t waitHint = 0;
+    bool operator==(const ServiceStatus&) const = default;
 };
 
 // One ENUM_SERVICE_STATUSA record. A name the system left null stays empty here.
@@ -62,6 +63,8 @@ public:
     // StartServiceA with no arguments.
     virtual uint32_t Start(RawHandle service) = 0;
     virtual uint32_t Control(RawHandle service, uint32_t control, ServiceStatus& status) = 0;
+    // ChangeServiceConfigA with the start type only; every other setting is left unchanged.
+    virtual uint32_t ChangeStartType(RawHandle service, uint32_t startType) = 0;
 };
 
 // ---------------------------------------------------------------- Registry

@@ -23,6 +23,17 @@ static_assert(kServiceStateAll == SERVICE_STATE_ALL);
 static_assert(kScManagerAllAccess == SC_MANAGER_ALL_ACCESS && kKeyAllAccess == KEY_ALL_ACCESS);
 static_assert(kKeyRead == KEY_READ && kRegMultiSz == REG_MULTI_SZ);
 static_assert(kServiceAcceptPauseContinue == SERVICE_ACCEPT_PAUSE_CONTINUE);
+static_assert(kScManagerConnect == SC_MANAGER_CONNECT && kScManagerEnumerateService == SC_MANAGER_ENUMERATE_SERVICE);
+static_assert(kServiceChangeConfig == SERVICE_CHANGE_CONFIG && kServiceQueryStatus == SERVICE_QUERY_STATUS);
+static_assert(kServiceStart == SERVICE_START && kServiceStop == SERVICE_STOP &&
+              kServicePauseContinue == SERVICE_PAUSE_CONTINUE);
+static_assert(kServiceControlStop == SERVICE_CONTROL_STOP && kServiceControlPause == SERVICE_CONTROL_PAUSE &&
+              kServiceControlContinue == SERVICE_CONTROL_CONTINUE);
+static_assert(kServiceBootStart == SERVICE_BOOT_START && kServiceSystemStart == SERVICE_SYSTEM_START &&
+              kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
+              kServiceDisabled == SERVICE_DISABLED && kServiceNoChange == SERVICE_NO_CHANGE);
+static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE && kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
 
 namespace {
 
@@ -131,6 +142,12 @@ uint32_t Win32ServiceControlManager::Control(RawHandle service, uint32_t control
     const uint32_t error = LastErrorUnless(ok);
     CopyStatus(s, status);
     return error;
+}
+
+uint32_t Win32ServiceControlManager::ChangeStartType(RawHandle service, uint32_t startType) {
+    return LastErrorUnless(::ChangeServiceConfigA(As<SC_HANDLE>(service), SERVICE_NO_CHANGE, startType,
+                                                  SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr));
 }
 
 void Win32ServiceControlManager::CloseHandle(RawHandle handle) noexcept {

@@ -17,6 +17,7 @@ public:
     uint32_t QueryStatus(RawHandle service, ServiceStatus& status) override;
     uint32_t Start(RawHandle service) override;
     uint32_t Control(RawHandle service, uint32_t control, ServiceStatus& status) override;
+    uint32_t ChangeStartType(RawHandle service, uint32_t startType) override;
     void CloseHandle(RawHandle handle) noexcept override;
 };
 

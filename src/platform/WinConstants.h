@@ -52,8 +52,19 @@ inline constexpr uint32_t kServiceControlInterrogate = 4;
 inline constexpr uint32_t kServiceAcceptStop = 1;
 inline constexpr uint32_t kServiceAcceptPauseContinue = 2;
 
+// Start types ("Start" of a service's key) and "leave this setting as it is".
+inline constexpr uint32_t kServiceBootStart = 0;
+inline constexpr uint32_t kServiceSystemStart = 1;
+inline constexpr uint32_t kServiceAutoStart = 2;
+inline constexpr uint32_t kServiceDemandStart = 3;
+inline constexpr uint32_t kServiceDisabled = 4;
+inline constexpr uint32_t kServiceNoChange = 0xFFFFFFFF;
+
 // Access rights.
+inline constexpr uint32_t kScManagerConnect = 0x0001;
+inline constexpr uint32_t kScManagerEnumerateService = 0x0004;
 inline constexpr uint32_t kScManagerAllAccess = 0xF003F;
+inline constexpr uint32_t kServiceChangeConfig = 0x0002;
 inline constexpr uint32_t kServiceQueryStatus = 0x0004;
 inline constexpr uint32_t kServiceEnumerateDependents = 0x0008;
 inline constexpr uint32_t kServiceStart = 0x0010;

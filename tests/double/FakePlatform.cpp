@@ -53,6 +53,10 @@ ServiceHandle FakeServices::OpenManager(uint32_t access, uint32_t& error) {
         error = openManagerError;
         return {};
     }
+    if ((access & ~managerGrantedAccess) != 0) {
+        error = kErrorAccessDenied;
+        return {};
+    }
     error = 0;
     const RawHandle h = next_++;
     open_[h] = Open{true, {}, access};
@@ -70,6 +74,10 @@ ServiceHandle FakeServices::OpenServiceByName(RawHandle manager, const std::stri
     const FakeService* s = Find(serviceName);
     if (s == nullptr) {
         error = kErrorServiceDoesNotExist;
+        return {};
+    }
+    if ((access & ~s->grantedAccess) != 0) {
+        error = kErrorAccessDenied;
         return {};
     }
     error = 0;
@@ -213,8 +221,24 @@ uint32_t FakeServices::Control(RawHandle service, uint32_t control, ServiceStatu
     return 0;
 }
 
+uint32_t FakeServices::ChangeStartType(RawHandle service, uint32_t startType) {
+    const Open* o = Lookup(service);
+    if (o == nullptr || o->isManager) return kErrorInvalidHandle;
+    if ((o->access & kServiceChangeConfig) == 0) return kErrorAccessDenied;
+    if (changeConfigError != 0) return changeConfigError;
+    if (startType == kServiceNoChange) return 0;
+    if (startType > kServiceDisabled) return kErrorInvalidParameter;
+    FakeService* s = Find(o->service);
+    s->startType = startType;
+    if (onStartTypeChanged) onStartTypeChanged(s->name, startType);
+    return 0;
+}
+
 void FakeServices::CloseHandle(RawHandle handle) noexcept {
-    if (open_.erase(handle) == 0) std::terminate();  // closing twice or closing a stranger
+    const auto it = open_.find(handle);
+    if (it == open_.end()) std::terminate();  // closing twice or closing a stranger
+    closedHandles.push_back(it->second.isManager ? "manager" : it->second.service);
+    open_.erase(it);
 }
 
 // ================================================================== registry
@@ -529,6 +553,9 @@ FakeMachine::FakeMachine() {
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 0}] = "driver";
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 2}] = "default";
     registry.CreateKey("SYSTEM\\CurrentControlSet\\Services");
+    services.onStartTypeChanged = [this](const std::string& name, uint32_t startType) {
+        registry.SetDword(ServiceKey(name), "Start", startType);
+    };
 }
 
 Platform FakeMachine::Platform() {
@@ -551,7 +578,7 @@ FakeService& FakeMachine::AddService(const std::string& name, const std::string&
     registry.SetString(key, "DisplayName", displayName);
     registry.SetDword(key, "Type", type);
     registry.SetString(key, "ImagePath", imagePath, kRegExpandSz);
-    registry.SetDword(key, "Start", 3);
+    registry.SetDword(key, "Start", s.startType);
     return services.Add(std::move(s));
 }
 

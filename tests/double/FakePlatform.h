@@ -38,6 +38,10 @@ struct FakeService {
     std::vector<std::string> dependents;  // names of the services that depend on this one
     uint32_t startError = 0;              // what StartService answers (0: success)
     uint32_t controlError = 0;            // what ControlService answers (0: success)
+    uint32_t startType = platform::kServiceDemandStart;
+    // Rights OpenService grants on this service; asking for more is refused (ERROR_ACCESS_DENIED),
+    // as Windows does for protected services.
+    uint32_t grantedAccess = 0xFFFFFFFFu;
 };
 
 class FakeServices : public platform::IServiceControlManager {
@@ -45,6 +49,12 @@ public:
     std::deque<FakeService> services;  // in the order the SCM enumerates them (references stay valid)
 
     uint32_t openManagerError = 0;  // e.g. ERROR_ACCESS_DENIED
+    // Rights OpenSCManager grants; asking for more is refused (ERROR_ACCESS_DENIED).
+    uint32_t managerGrantedAccess = 0xFFFFFFFFu;
+    uint32_t changeConfigError = 0;  // what ChangeServiceConfig answers when not 0
+    // Like the real manager, a changed start type is written to the service's key ("Start");
+    // FakeMachine connects this to its registry.
+    std::function<void(const std::string& serviceName, uint32_t startType)> onStartTypeChanged;
     // Wine 8: a request whose records do not all fit answers ERROR_MORE_DATA with a count but
     // null names, reports the bytes needed for everything, and never advances the resume handle.
     bool wineStylePaging = false;
@@ -56,6 +66,7 @@ public:
     std::vector<uint32_t> enumBufferSizes;
     std::vector<std::string> openedServices;
     std::vector<std::pair<std::string, uint32_t>> controlsSent;  // (service, control); start = 0
+    std::vector<std::string> closedHandles;  // "manager" or the service's name, in closing order
 
     FakeService& Add(FakeService service);
     FakeService* Find(const std::string& name);
@@ -76,6 +87,7 @@ public:
     uint32_t Start(RawHandle service) override;
     uint32_t Control(RawHandle service, uint32_t control,
                             platform::ServiceStatus& status) override;
+    uint32_t ChangeStartType(RawHandle service, uint32_t startType) override;
     void CloseHandle(RawHandle handle) noexcept override;
 
 private:
@@ -266,6 +278,9 @@ private:
 class FakeMachine {
 public:
     FakeMachine();
+    // The parts refer to each other: a copy would refer to the original's.
+    FakeMachine(const FakeMachine&) = delete;
+    FakeMachine& operator=(const FakeMachine&) = delete;
 
     FakeServices services;
     FakeRegistry registry;

@@ -210,6 +210,24 @@ TEST_F(CatalogueTest, RegistryErrorOfOneServiceDoesNotHideTheRest) {
 namespace rondel {
 namespace {
 
+// Windows refuses full access to the keys and handles of protected services, even to
+// administrators: read rights must be enough to list one completely.
+TEST_F(CatalogueTest, ReadRightsAloneListAProtectedServiceInFull) {
+    fake::FakeVersionInfo version;
+    version.tables["041104B0"] = {{"CompanyName", "会社"}, {"FileDescription", "保護された"}};
+    machine.files.AddFile("C:\\svc\\guard.exe", FakeFile{version, std::string("guard-icon")});
+    machine.AddService("Guarded", "保護", "C:\\svc\\guard.exe", kServiceRunning);
+    machine.registry.LimitAccess(FakeMachine::ServiceKey("Guarded"), kKeyRead);
+    machine.services.managerGrantedAccess = kScManagerConnect | kScManagerEnumerateService;
+
+    const BuildResult result = Build();
+    EXPECT_TRUE(result.Complete());
+    EXPECT_TRUE(result.readErrors.empty());
+    EXPECT_EQ(catalogue.List(kRunningTab).items,
+              std::vector<std::string>{"Guarded\t保護\tC:\\svc\\guard.exe\t会社\t保護された\t"});
+    EXPECT_EQ(Pictures(catalogue.List(kRunningTab)), std::vector<std::string>{"guard-icon"});
+}
+
 TEST_F(CatalogueTest, ListingGivesTabsInOrderAndTheStoredTextsWithCrLf) {
     machine.AddService("S", "停止", "x", kServiceStopped);
     machine.AddService("P", "一時", "x", kServicePaused);

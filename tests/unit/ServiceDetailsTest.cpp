@@ -132,9 +132,9 @@ TEST_F(ServiceDetailsTest, FilesWithoutVersionStringsAndMissingValuesGiveUnknown
     EXPECT_EQ(IconPicture(bare), "");
 }
 
-TEST_F(ServiceDetailsTest, KeyThatDoesNotOpenWithFullAccessLeavesTheEntryEmpty) {
+TEST_F(ServiceDetailsTest, KeyThatDoesNotOpenForReadingLeavesTheEntryEmpty) {
     machine.AddService("locked", "鍵付き", "C:\\x.exe");
-    machine.registry.LimitAccess(FakeMachine::ServiceKey("locked"), kKeyRead);
+    machine.registry.LimitAccess(FakeMachine::ServiceKey("locked"), kKeyQueryValue);
     ServiceEntry e;
     e.serviceName = "locked";
     e.displayName = e.company = e.description = e.executablePath = "old";

@@ -9,6 +9,8 @@
 
 #include "FixturePaths.h"
 #include "TestService.h"
+#include "control/ServiceState.h"
+#include "control/StartType.h"
 #include "platform/Win32Platform.h"
 
 namespace {
@@ -354,6 +356,43 @@ TEST(Win32Services, DependenciesAreStoredButNotFollowed) {
     CloseServiceHandle(raw);
     EXPECT_NE(std::string(data.bytes.begin(), data.bytes.end()), expected);
     EXPECT_EQ(std::string(data.bytes.begin(), data.bytes.end()).find("RondelT_DepOther"), std::string::npos);
+}
+
+// The manager stores a new start type in the service's key, where the details panel reads it,
+// and disabling a running service leaves it running.
+TEST(Win32Services, ChangingTheStartTypeReachesTheManagerAndTheRegistry) {
+    TestService idle(ServiceDefinition("RondelT_StartIdle"));
+    TestService busy(ServiceDefinition("RondelT_StartBusy"));
+    ASSERT_EQ(idle.CreateError(), 0u);
+    ASSERT_EQ(busy.CreateError(), 0u);
+    ASSERT_EQ(busy.StartAndWait(), 0u);
+    Manager manager;
+    uint32_t error = 0;
+    ServiceHandle service = manager.Open("RondelT_StartIdle", kServiceQueryStatus, error);
+    EXPECT_EQ(manager.Scm().ChangeStartType(service.get(), kServiceDisabled), kErrorAccessDenied);
+    service = manager.Open("RondelT_StartIdle", kServiceChangeConfig | SERVICE_QUERY_CONFIG, error);
+    ASSERT_EQ(manager.Scm().ChangeStartType(service.get(), kServiceDisabled), 0u);
+    DWORD needed = 0;
+    const auto handle = reinterpret_cast<SC_HANDLE>(service.get());
+    QueryServiceConfigA(handle, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    const auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    ASSERT_TRUE(QueryServiceConfigA(handle, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()), needed, &needed));
+    EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_DISABLED));
+    EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS)) << "the rest is unchanged";
+    EXPECT_EQ(std::string(config->lpBinaryPathName), idle.Definition().imagePath);
+    EXPECT_EQ(idle.Start(), static_cast<DWORD>(ERROR_SERVICE_DISABLED));
+
+    rondel::platform::Win32Platform machine;
+    Platform system = machine.View();
+    EXPECT_EQ(rondel::ReadServiceRegistryDetails(system, "RondelT_StartIdle").startValue, kServiceDisabled);
+    EXPECT_EQ(rondel::ChangeStartType(system, "RondelT_StartBusy", kServiceDisabled), 0u);
+    EXPECT_EQ(rondel::ReadServiceRegistryDetails(system, "RondelT_StartBusy").startValue, kServiceDisabled);
+    EXPECT_EQ(rondel::QueryCurrentStatus(system, "RondelT_StartBusy").currentState, kServiceRunning);
+    EXPECT_EQ(rondel::ChangeStartType(system, "RondelT_StartBusy", 7), kErrorInvalidParameter);
+    EXPECT_EQ(rondel::ChangeStartType(system, "RondelT_StartBusy", kServiceAutoStart), 0u);
+    EXPECT_EQ(rondel::ReadServiceRegistryDetails(system, "RondelT_StartBusy").startValue, kServiceAutoStart);
+    EXPECT_EQ(busy.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
 // The support's clean-up: whatever state a test leaves a service in, it is gone afterwards,

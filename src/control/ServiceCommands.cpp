@@ -1,0 +1,67 @@
+#include "control/ServiceCommands.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace rondel {
+
+using namespace platform;
+
+namespace {
+
+// Indexed by ServiceCommand. Pause and continue share one right.
+constexpr std::array<ServiceCommandSpec, 4> kCommandSpecs{{
+    {kServiceStart, 0, kRunningTab},
+    {kServiceStop, kServiceControlStop, kStoppedTab},
+    {kServicePauseContinue, kServiceControlPause, kPausedTab},
+    {kServicePauseContinue, kServiceControlContinue, kRunningTab},
+}};
+
+struct ErrorText {
+    uint32_t code;
+    const char* text;
+};
+
+// The "､" is the half-width ideographic comma (one byte, 0xA4, in code page 932).
+constexpr ErrorText kErrorTexts[] = {
+    {kErrorDependentServicesRunning, "ほかのサービスがこのサービスに依存しているため､ サービスを停止できません。"},
+    {kErrorServiceRequestTimeout, "起動要求にサービスが時間内に応答しません。"},
+    {kErrorServiceCannotAcceptCtrl, "要求された制御コードをサービスに送ることができません。"},
+};
+
+}  // namespace
+
+const ServiceCommandSpec& CommandSpec(ServiceCommand command) {
+    const auto index = static_cast<std::size_t>(command);
+    if (index >= kCommandSpecs.size()) throw std::invalid_argument("unknown service command");
+    return kCommandSpecs[index];
+}
+
+ServiceCommandRequest::ServiceCommandRequest(Platform& system, const std::string& serviceName,
+                                             ServiceCommand command)
+    : services_(system.services), spec_(CommandSpec(command)) {
+    // Connecting is all OpenService needs of the manager.
+    uint32_t ignored = 0;
+    manager_ = services_.OpenManager(kScManagerConnect, ignored);
+    if (manager_) service_ = services_.OpenServiceByName(manager_.get(), serviceName, spec_.serviceRight, ignored);
+}
+
+ServiceCommandRequest::~ServiceCommandRequest() {
+    service_.reset();
+    manager_.reset();
+}
+
+uint32_t ServiceCommandRequest::Send() {
+    if (!service_) return kErrorInvalidHandle;
+    if (spec_.control == 0) return services_.Start(service_.get());
+    ServiceStatus status{};
+    return services_.Control(service_.get(), spec_.control, status);
+}
+
+std::string ServiceErrorText(uint32_t errorCode) {
+    for (const ErrorText& entry : kErrorTexts)
+        if (entry.code == errorCode) return entry.text;
+    return {};
+}
+
+}  // namespace rondel

@@ -1,0 +1,33 @@
+#include "control/ServiceState.h"
+
+#include "catalogue/ServiceDetails.h"
+#include "toolkit/RegistryKey.h"
+
+namespace rondel {
+
+using namespace platform;
+
+ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::string& serviceName) {
+    ServiceRegistryDetails details;
+    // The key object closes the key on every way out, errors included.
+    RegistryKey key(system.registry, kHkeyLocalMachine);
+    if (!key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) return details;
+    details.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
+    details.startValue = static_cast<uint32_t>(key.ReadInteger("Start"));
+    return details;
+}
+
+ServiceStatus QueryCurrentStatus(Platform& system, const std::string& serviceName) {
+    IServiceControlManager& services = system.services;
+    uint32_t error = 0;
+    // Declared in this order so that the service handle is closed before the manager's.
+    const ServiceHandle manager = services.OpenManager(kScManagerConnect | kScManagerEnumerateService, error);
+    if (!manager) return {};
+    const ServiceHandle service = services.OpenServiceByName(manager.get(), serviceName, kServiceQueryStatus, error);
+    if (!service) return {};
+    ServiceStatus status;
+    if (services.QueryStatus(service.get(), status) != 0) return {};
+    return status;
+}
+
+}  // namespace rondel
