@@ -23,6 +23,20 @@ int TImageList::Count() const { return handle_ ? ::ImageList_GetImageCount(handl
 
 int TImageList::AddIcon(HICON icon) { return handle_ ? ::ImageList_ReplaceIcon(handle_, -1, icon) : -1; }
 
+int TImageList::AddMasked(HBITMAP bitmap, COLORREF maskColor) {
+    return handle_ && bitmap ? ::ImageList_AddMasked(handle_, bitmap, maskColor) : -1;
+}
+
+unique_hicon TImageList::GetIcon(int index) const {
+    if (!handle_ || index < 0 || index >= Count()) return {};
+    return unique_hicon(::ImageList_GetIcon(handle_, index, ILD_NORMAL));
+}
+
+unique_hbitmap LoadBitmapResource(const char* name) {
+    return unique_hbitmap(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
 void TImageList::Clear() {
     if (handle_) ::ImageList_RemoveAll(handle_);
 }

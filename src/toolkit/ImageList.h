@@ -13,6 +13,12 @@
 
 namespace rondel {
 
+// A bitmap resource of the program, by name; empty when there is none.
+unique_hbitmap LoadBitmapResource(const char* name);
+
+// The colour that stands for "transparent" in the program's bitmap resources.
+inline constexpr COLORREF kTransparentColor = RGB(255, 0, 255);
+
 class TImageList {
 public:
     // A new, empty list of width × height images with masks, owned by this object.
@@ -34,6 +40,11 @@ public:
     int Count() const;
     // Appends a copy of the icon; returns its index, or -1.
     int AddIcon(HICON icon);
+    // Appends the pictures of a bitmap that holds them side by side, Width() each; pixels of
+    // maskColor are transparent. Returns the index of the first, or -1.
+    int AddMasked(HBITMAP bitmap, COLORREF maskColor);
+    // A new icon of image index (the caller owns it); empty for an index out of range.
+    unique_hicon GetIcon(int index) const;
     void Clear();
     // Image index at (x, y), in the list's own drawing style (masked parts left as they are).
     void Draw(TCanvas& canvas, int x, int y, int index) const;

@@ -16,6 +16,9 @@ int NextControlId() {
     return next++;
 }
 
+// Marks a window as one of ours, whatever its class: the property holds its object.
+const char kObjectProperty[] = "Rondel.Control";
+
 }  // namespace
 
 TWinControl::TWinControl() {
@@ -24,35 +27,106 @@ TWinControl::TWinControl() {
     };
 }
 
-TWinControl::~TWinControl() { DestroyHandle(); }
+TWinControl::~TWinControl() {
+    DestroyHandle();
+    for (TWinControl* child : children_) child->parent_ = nullptr;
+    if (parent_ != nullptr) {
+        auto& siblings = parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+}
 
 TWinControl* TWinControl::FromHandle(HWND window) {
-    if (window == nullptr || FallbackProcedureOf(window) == nullptr) return nullptr;
-    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (window == nullptr) return nullptr;
+    return static_cast<TWinControl*>(::GetPropA(window, kObjectProperty));
+}
+
+void TWinControl::SetParent(TWinControl& parent) {
+    if (parent_ == &parent) return;
+    if (parent_ != nullptr) {
+        auto& siblings = parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    parent_ = &parent;
+    parent.children_.push_back(this);
+}
+
+TWinControl& TWinControl::Root() {
+    TWinControl* control = this;
+    while (control->parent_ != nullptr) control = control->parent_;
+    return *control;
+}
+
+LRESULT TWinControl::SendToForm(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!handle_) return 0;
+    return ::SendMessageA(::GetAncestor(handle_, GA_ROOT), message, wParam, lParam);
+}
+
+void TWinControl::CreateHandle() {
+    if (parent_ != nullptr && !parent_->HandleAllocated()) {
+        parent_->CreateHandle();  // makes this one too, among its children
+        if (handle_) return;
+    }
+    CreateHandle(ParentWindowHandle());
 }
 
 void TWinControl::CreateHandle(HWND parent) {
-    if (handle_) return;
-    CreateParams params;
-    if (parent == nullptr) params.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    FillCreateParams(params);
-    if (visible_) params.style |= WS_VISIBLE;
-    else params.style &= ~static_cast<DWORD>(WS_VISIBLE);
-    if (!enabled_) params.style |= WS_DISABLED;
-    if (params.caption.empty()) params.caption = name_;
+    if (!handle_) {
+        CreateParams params;
+        if (parent == nullptr) params.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+        FillCreateParams(params);
+        if (visible_) params.style |= WS_VISIBLE;
+        else params.style &= ~static_cast<DWORD>(WS_VISIBLE);
+        if (!enabled_) params.style |= WS_DISABLED;
+        if (params.caption.empty()) params.caption = name_;
 
-    fallback_ = RegisterWindowClass(params.windowClass, &TWinControl::WindowProcedure);
-    ownClass_ = params.windowClass.superclassOf.empty();
-    const HMENU id = (params.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId())) : nullptr;
-    HWND window = ::CreateWindowExA(params.exStyle, params.windowClass.name.c_str(), params.caption.c_str(),
-                                    params.style, bounds_.left, bounds_.top, bounds_.right - bounds_.left,
-                                    bounds_.bottom - bounds_.top, parent, id, ::GetModuleHandleA(nullptr), this);
-    if (window == nullptr)
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
-                                "CreateWindowExA " + params.windowClass.name);
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
-    for (TTimer* timer : timers_) timer->Update();
-    HandleCreated();
+        const bool child = (params.style & WS_CHILD) != 0;
+        if (child && controlId_ == 0) controlId_ = NextControlId();
+        const HMENU id = child ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
+        const std::string& className = params.systemClass.empty() ? params.windowClass.name : params.systemClass;
+        if (params.systemClass.empty()) {
+            fallback_ = RegisterWindowClass(params.windowClass, &TWinControl::WindowProcedure);
+            ownClass_ = params.windowClass.superclassOf.empty();
+        }
+        HWND window = ::CreateWindowExA(params.exStyle, className.c_str(), params.caption.c_str(), params.style,
+                                        bounds_.left, bounds_.top, bounds_.right - bounds_.left,
+                                        bounds_.bottom - bounds_.top, parent, id, ::GetModuleHandleA(nullptr),
+                                        params.systemClass.empty() ? this : nullptr);
+        if (window == nullptr)
+            throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                                    "CreateWindowExA " + className);
+        if (!params.systemClass.empty()) Subclass(window);
+        ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+        for (TTimer* timer : timers_) timer->Update();
+        HandleCreated();
+    }
+    for (TWinControl* child : children_)
+        if (!child->HandleAllocated()) child->CreateHandle(handle_);
+}
+
+void TWinControl::Bind(HWND window) {
+    handle_ = window;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetPropA(window, kObjectProperty, this);
+}
+
+void TWinControl::Subclass(HWND window) {
+    Bind(window);
+    ownClass_ = false;
+    subclassed_ = true;
+    fallback_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcedure)));
+}
+
+void TWinControl::Unbind(HWND window) {
+    ::RemovePropA(window, kObjectProperty);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (subclassed_) {
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fallback_));
+        subclassed_ = false;
+    }
+    handle_ = nullptr;
+    mouseInside_ = false;
 }
 
 void TWinControl::DestroyHandle() {
@@ -60,8 +134,7 @@ void TWinControl::DestroyHandle() {
     HWND window = handle_;
     // From here on the window's last messages go straight to its fallback: a destructor may be
     // running, and the derived parts of the object may be gone already.
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    handle_ = nullptr;
+    Unbind(window);
     ::DestroyWindow(window);
 }
 
@@ -79,9 +152,9 @@ RECT TWinControl::Bounds() const {
     return rect;
 }
 
-void TWinControl::SetBounds(int left, int top, int width, int height) {
+void TWinControl::SetBounds(int left, int top, int width, int height, bool move) {
     bounds_ = RECT{left, top, left + width, top + height};
-    if (handle_) ::MoveWindow(handle_, left, top, width, height, TRUE);
+    if (handle_ && move) ::MoveWindow(handle_, left, top, width, height, TRUE);
 }
 
 int TWinControl::ClientWidth() const {
@@ -122,10 +195,7 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM 
     TWinControl* self = nullptr;
     if (message == WM_NCCREATE) {
         self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        if (self) {
-            self->handle_ = window;
-            ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
+        if (self) self->Bind(window);
     } else {
         self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
     }
@@ -144,9 +214,8 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM 
         if (message == WM_NCCREATE || message == WM_CREATE) result = message == WM_CREATE ? -1 : FALSE;
     }
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->handle_ = nullptr;
-        self->mouseInside_ = false;
+        self->subclassed_ = false;  // the window is gone: nothing to give back
+        self->Unbind(window);
     }
     return result;
 }

@@ -1,5 +1,8 @@
-// The base of every window of the toolkit: a C++ object bound to its window at WM_NCCREATE,
-// with the messages unpacked into typed handlers.
+// The base of every window of the toolkit: a C++ object bound to its window, with the
+// messages unpacked into typed handlers. Windows of the program's own classes are bound at
+// WM_NCCREATE; the system's controls (EDIT, BUTTON, STATIC...) keep their own class, so that
+// screen readers and automation tools see them for what they are, and are subclassed right
+// after they are made.
 //
 // A parent passes the notifications that concern one of its controls (owner drawing, command
 // notifications, colours) back to that control as Reflected(message), so that each control
@@ -37,8 +40,24 @@ public:
     HWND Handle() const { return handle_; }
     bool HandleAllocated() const { return handle_ != nullptr; }
     // Makes the window: a child of parent, or a top-level window when parent is null.
-    void CreateHandle(HWND parent = nullptr);
+    void CreateHandle(HWND parent);
+    // Makes the window under the parent control set with SetParent (top-level without one),
+    // then the windows of its child controls, in the order they were given their parent.
+    void CreateHandle();
     void DestroyHandle();
+
+    // The control this one lives in; its window is made inside the parent's.
+    TWinControl* Parent() const { return parent_; }
+    void SetParent(TWinControl& parent);
+    // The form (top-level control) this control belongs to; itself for a top-level control.
+    TWinControl& Root();
+
+    // The child-window id (GetDlgCtrlID). 0: one is given when the window is made.
+    int ControlId() const { return controlId_; }
+    void SetControlId(int id) { controlId_ = id; }
+
+    // The toolkit's name of the control's kind ("TLabel", "TImage"...), as the forms ask it.
+    virtual const char* ClassName() const { return "TWinControl"; }
 
     // Controls that show no text of their own carry it as their window text, so that a test
     // or a screen reader can tell them apart.
@@ -50,7 +69,8 @@ public:
     int Top() const { return Bounds().top; }
     int Width() const { return Bounds().right - Bounds().left; }
     int Height() const { return Bounds().bottom - Bounds().top; }
-    void SetBounds(int left, int top, int width, int height);
+    // move false: only remembered (a layout batch moves the window).
+    void SetBounds(int left, int top, int width, int height, bool move = true);
     int ClientWidth() const;
     int ClientHeight() const;
 
@@ -70,11 +90,17 @@ public:
 protected:
     struct CreateParams {
         WindowClassInfo windowClass;
+        // A system class (EDIT, BUTTON...) to make the window of, as it is; the toolkit then
+        // subclasses that one window. Empty: a window of windowClass.
+        std::string systemClass;
         std::string caption;
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
     };
     virtual void FillCreateParams(CreateParams& params) const = 0;
+    // The window the control's window is made in: the parent control's, or, for a top-level
+    // window, its owner (none by default).
+    virtual HWND ParentWindowHandle() const { return parent_ != nullptr ? parent_->Handle() : nullptr; }
     // The window exists now: hand it what was set before.
     virtual void HandleCreated() {}
 
@@ -90,9 +116,15 @@ protected:
     // A command notification of this control (LBN_SELCHANGE...), passed back by the parent.
     virtual void CommandNotification(WORD /*code*/) {}
 
+    // Sends a message to the form's window that this control belongs to.
+    LRESULT SendToForm(UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
     friend class TTimer;
 
+    void Bind(HWND window);
+    void Subclass(HWND window);
+    void Unbind(HWND window);
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     RECT Bounds() const;
@@ -106,6 +138,10 @@ private:
     HWND handle_ = nullptr;
     WNDPROC fallback_ = ::DefWindowProcA;
     bool ownClass_ = true;
+    bool subclassed_ = false;
+    TWinControl* parent_ = nullptr;
+    std::vector<TWinControl*> children_;
+    int controlId_ = 0;
     std::string name_;
     RECT bounds_{0, 0, 0, 0};
     bool visible_ = true;

@@ -38,6 +38,10 @@ WNDPROC RegisterWindowClass(const WindowClassInfo& info, WNDPROC procedure) {
     } else {
         windowClass.style = info.style;
         windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        if (info.dialog) {
+            windowClass.cbWndExtra = DLGWINDOWEXTRA;
+            fallback = ::DefDlgProcA;
+        }
     }
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = procedure;

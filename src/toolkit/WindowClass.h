@@ -13,6 +13,9 @@ struct WindowClassInfo {
     // A system class to take over (LISTBOX, EDIT...), or empty for a window of our own.
     std::string superclassOf;
     UINT style = CS_DBLCLKS;
+    // A window of the dialog manager's kind (forms): DLGWINDOWEXTRA bytes and DefDlgProcA as
+    // the fallback, which keeps the focus across activations and answers DM_GETDEFID.
+    bool dialog = false;
 };
 
 // Registers the class once per process with procedure as its window procedure; returns the

@@ -1,0 +1,94 @@
+#include "toolkit/ComCtrls.h"
+
+#include <commctrl.h>
+
+namespace rondel {
+
+// ---------------------------------------------------------------- TTabControl
+
+TTabControl::TTabControl() = default;
+
+void TTabControl::AddTab(const std::string& caption) {
+    tabs_.push_back(caption);
+    if (HandleAllocated()) InsertTab(TabCount() - 1);
+}
+
+void TTabControl::InsertTab(int index) {
+    std::string text = tabs_[static_cast<std::size_t>(index)];
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = text.data();
+    item.iImage = index;
+    ::SendMessageA(Handle(), TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+int TTabControl::TabIndex() const {
+    return HandleAllocated() ? static_cast<int>(::SendMessageA(Handle(), TCM_GETCURSEL, 0, 0)) : tabIndex_;
+}
+
+void TTabControl::SetTabIndex(int index) {
+    tabIndex_ = index;
+    if (HandleAllocated()) ::SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TTabControl::SetImages(const TImageList* images) {
+    images_ = images;
+    if (HandleAllocated())
+        ::SendMessageA(Handle(), TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+}
+
+void TTabControl::SetTabSize(int width, int height) {
+    tabSize_ = SIZE{width, height};
+    if (HandleAllocated()) ::SendMessageA(Handle(), TCM_SETITEMSIZE, 0, MAKELPARAM(width, height));
+}
+
+RECT TTabControl::DisplayRect() const {
+    RECT rect{0, 0, ClientWidth(), ClientHeight()};
+    if (HandleAllocated()) ::SendMessageA(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void TTabControl::FillCreateParams(CreateParams& params) const {
+    params.systemClass = WC_TABCONTROLA;
+    params.style |= WS_TABSTOP | WS_CLIPCHILDREN;
+    if (hotTrack_) params.style |= TCS_HOTTRACK;
+    if (tabSize_.cx > 0) params.style |= TCS_FIXEDWIDTH;
+    params.exStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TTabControl::HandleCreated() {
+    if (images_) SetImages(images_);
+    if (tabSize_.cx > 0) SetTabSize(tabSize_.cx, tabSize_.cy);
+    for (int i = 0; i < TabCount(); ++i) InsertTab(i);
+    SetTabIndex(tabIndex_);
+}
+
+LRESULT TTabControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == Reflected(WM_NOTIFY)) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->code == TCN_SELCHANGE && OnChange) OnChange();
+        return 0;
+    }
+    return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- TStatusBar
+
+void TStatusBar::SetSimpleText(const std::string& text) {
+    simpleText_ = text;
+    if (HandleAllocated())
+        ::SendMessageA(Handle(), SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(simpleText_.c_str()));
+}
+
+void TStatusBar::FillCreateParams(CreateParams& params) const {
+    params.systemClass = STATUSCLASSNAMEA;
+    // The form places it: its height is the form's, not the font's.
+    params.style |= SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER;
+}
+
+void TStatusBar::HandleCreated() {
+    ::SendMessageA(Handle(), SB_SIMPLE, TRUE, 0);
+    SetSimpleText(simpleText_);
+}
+
+}  // namespace rondel
