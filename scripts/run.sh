@@ -44,6 +44,10 @@ fi
 
 say "preparing the demo prefix ($root/prefix)"
 "${run[@]}" --setup
+# On a desktop its window manager frames the windows; under Xvfb Wine does.
+managed=N
+[[ "${RONDEL_USE_DISPLAY:-0}" == 1 ]] && managed=Y
+"${run[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null
 # The services' texts are code page 932; the terminal's are UTF-8.
 if "${run[@]}" "$bin/fixtures/RondelDemo.exe" install >"$build/demo-install.log" 2>&1; then
     iconv -f CP932 -t UTF-8 <"$build/demo-install.log" | tr -d '\r' | sed 's/^/   /'
@@ -88,7 +92,7 @@ fi
 sleep 1  # let it paint
 import -display "$display" -window root "$shot" || fail "the screenshot could not be taken"
 # Cut the picture to Rondel's largest window (the application window is 1×1 and hidden).
-geometry=$(xwininfo -display "$display" -root -tree 2>/dev/null | grep -F "\"$title\"" |
+geometry=$(xwininfo -display "$display" -root -tree 2>/dev/null | grep -F "\"$title" |
     sed -nE 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*/\1 \2 \3 \4/p' |
     awk '{ if ($1 * $2 > best) { best = $1 * $2; g = $1 "x" $2 "+" $3 "+" $4 } } END { print g }')
 if [[ -n "$geometry" ]]; then

@@ -40,13 +40,4 @@ LRESULT ApplicationWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     return TWinControl::HandleMessage(message, wParam, lParam);
 }
 
-int ApplicationWindow::Run() {
-    MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    return 0;
-}
-
 }  // namespace rondel

@@ -15,9 +15,6 @@ public:
 
     void SetMainWindow(HWND main) { main_ = main; }
 
-    // Runs the message loop until the main window is gone.
-    int Run();
-
 protected:
     void FillCreateParams(CreateParams& params) const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -5,7 +5,8 @@
 #include "app/InstanceGuard.h"
 #include "platform/Win32Platform.h"
 #include "toolkit/ErrorHandler.h"
-#include "ui/PlainWindow.h"
+#include "toolkit/Form.h"
+#include "ui/Unit1.h"
 
 using namespace rondel;
 
@@ -43,10 +44,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
     try {
         ApplicationWindow application;
-        PlainWindow mainWindow(system);
+        TForm1 mainWindow(system);
         application.SetMainWindow(mainWindow.Handle());
         mainWindow.Show(showCommand);
-        application.Run();
+        RunMessageLoop();
     } catch (...) {
         ShowCurrentException();
     }

@@ -8,7 +8,7 @@
 
 namespace {
 
-const char kWindowClass[] = "RondelPlainWindow";
+const char kWindowClass[] = "TForm1";
 const char kMarker[] = "Rondel.exe";
 
 struct Process {
@@ -82,6 +82,7 @@ TEST_F(SingleInstance, SecondStartRestoresTheFirstAndEndsWithZero) {
     ASSERT_TRUE(Start(second));
     EXPECT_EQ(WaitForExit(second, 30000), 0u);
     EXPECT_TRUE(WaitFor([&] { return IsIconic(main) == FALSE; }, 5000)) << "the first instance is restored";
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }, 5000)) << "and brought to the front";
     EXPECT_EQ(FindWindowA(kWindowClass, nullptr), main) << "the second start opened no window";
     EXPECT_NE(GlobalFindAtomA(kMarker), 0) << "the marker still belongs to the first instance";
 

@@ -1,0 +1,484 @@
+#include "ui/Unit1.h"
+
+#include <algorithm>
+
+#include "catalogue/ServiceEntry.h"
+#include "control/ServiceState.h"
+#include "control/StartType.h"
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/Layout.h"
+#include "toolkit/RegistryKey.h"
+#include "utilities/AnsiText.h"
+#include "utilities/HomePage.h"
+#include "utilities/MessageDialog.h"
+#include "utilities/WexFunc.h"
+
+namespace rondel {
+
+using namespace platform;
+
+namespace {
+
+constexpr UINT kReportReadErrors = WM_APP + 1;
+constexpr int kProgramIconId = 1;
+
+const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
+const char kStatusNotice[] = "サービスを選ぶと詳細を表示します。開始・停止・一時停止・再開は下のボタンで行います";
+
+// The sizes of the form description: they hold whatever font the machine puts in place of
+// the forms' own, so the layout's numbers do too.
+constexpr int kLabelHeight = 12;
+constexpr int kEditHeight = 20;
+constexpr int kCommandButtonWidth = 120;
+constexpr int kCommandButtonHeight = 25;
+constexpr int kPanelButtonWidth = 88;
+constexpr int kPanelButtonHeight = 31;
+constexpr int kStatusBarHeight = 19;
+constexpr int kButtonBarHeight = 28;
+constexpr int kStartListWidth = 89;
+// Tall enough for the three items when the list is open.
+constexpr int kStartListOpenHeight = 120;
+
+// Line breaks as an edit field shows them.
+std::string WithCrLf(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) shown += '\r';
+        shown += text[i];
+    }
+    return shown;
+}
+
+}  // namespace
+
+TForm1::TForm1(Platform& system) : TForm("TForm1"), system_(system), catalogue_(system) {
+    SetUpControls();
+    CreateHandle();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    // The list box must not draw from the image lists while they go.
+    GLB_List.SetGlyphs(nullptr);
+    DestroyHandle();
+}
+
+void TForm1::SetUpControls() {
+    SetCaption("ロンデル");
+    SetIconResource(kProgramIconId);
+    SetMinimumSize(kForm1MinWidth, kForm1MinHeight);
+    SetMainForm(true);
+    SetBounds(0, 0, kForm1MinWidth, kForm1MinHeight);
+
+    const auto child = [](TWinControl& control, TWinControl& parent, int id) {
+        control.SetParent(parent);
+        control.SetControlId(id);
+    };
+
+    child(TC_Main, *this, kIdTabMain);
+    for (const char* caption : kTabCaptions) TC_Main.AddTab(caption);
+    const unique_hbitmap tabPictures = LoadBitmapResource("TABS");
+    IL_Tab.AddMasked(tabPictures.get(), kTransparentColor);
+    TC_Main.SetImages(&IL_Tab);
+    TC_Main.SetHotTrack(true);
+    TC_Main.SetTabSize(180, 22);
+    TC_Main.SetTabIndex(0);
+    TC_Main.OnChange = [this] { TC_MainChange(); };
+
+    child(GLB_List, TC_Main, kIdList);
+    GLB_List.SetAutoItemHeight(false);
+    GLB_List.SetItemHeight(46);
+    GLB_List.SetFlat(false);
+    GLB_List.SetLayout(blGlyphLeft);
+    GLB_List.SetBorderHighlight(clBtnHighlight);
+    GLB_List.SetBorderShadow(clGreen);
+    GLB_List.SetFocusedColor(clMoneyGreen);
+    GLB_List.SetSelectedColor(clSkyBlue);
+    GLB_List.SetFocusedFont(TFont());
+    GLB_List.SetSelectedFont(TFont());
+    GLB_List.OnClick = [this] { GLB_ListClick(); };
+
+    child(PL_Btn, TC_Main, kIdButtonPanel);
+    struct Command {
+        TBitBtn& button;
+        int id;
+        const char* caption;
+        const char* glyph;
+        void (TForm1::*click)();
+    };
+    const Command commands[] = {
+        {BB_Run, kIdRun, "開始(&S)", "GLYPH_START", &TForm1::BB_RunClick},
+        {BB_Stop, kIdStop, "停止(&T)", "GLYPH_STOP", &TForm1::BB_StopClick},
+        {BB_Sleep, kIdSleep, "一時停止(&P)", "GLYPH_PAUSE", &TForm1::BB_SleepClick},
+        {BB_ReRun, kIdReRun, "再開(&R)", "GLYPH_CONTINUE", &TForm1::BB_ReRunClick},
+    };
+    for (const Command& command : commands) {
+        child(command.button, PL_Btn, command.id);
+        command.button.SetCaption(command.caption);
+        command.button.SetGlyphResource(command.glyph, 2);
+        command.button.SetBounds(0, 4, kCommandButtonWidth, kCommandButtonHeight);
+        command.button.OnClick = [this, click = command.click] { (this->*click)(); };
+    }
+    AddCancelButton(BB_Stop);
+    AddCancelButton(BB_Sleep);
+
+    child(PL_Base, *this, kIdBasePanel);
+    child(IM_Icon, PL_Base, kIdIcon);
+    IM_Icon.SetBounds(0, 0, 32, 32);
+    child(BV_Icon, PL_Base, kIdIconBevel);
+
+    struct Row {
+        TLabel& label;
+        int labelId;
+        const char* caption;
+        int labelWidth;
+        TEdit& edit;
+        int editId;
+    };
+    const Row rows[] = {
+        {LL_ServiceName, kIdServiceNameLabel, "サービス名", 57, ED_ServiceName, kIdServiceName},
+        {LL_DisplayName, kIdDisplayNameLabel, "表示名", 36, ED_DisplayName, kIdDisplayName},
+        {LL_Company, kIdCompanyLabel, "会社名", 36, ED_Company, kIdCompany},
+        {LL_Description, kIdDescriptionLabel, "説　明", 36, ED_Description, kIdDescription},
+        {LL_FileName, kIdFileNameLabel, "実ファイル", 54, ED_FileName, kIdFileName},
+    };
+    for (const Row& row : rows) {
+        child(row.label, PL_Base, row.labelId);
+        row.label.SetCaption(row.caption);
+        row.label.SetBounds(0, 0, row.labelWidth, kLabelHeight);
+        child(row.edit, PL_Base, row.editId);
+        row.edit.SetReadOnly(true);
+        row.edit.SetTabStop(false);
+        row.edit.SetColor(clBtnFace);
+        row.edit.SetBounds(0, 0, 100, kEditHeight);
+    }
+    child(MM_Description, PL_Base, kIdMemo);
+    MM_Description.SetTabStop(false);
+    MM_Description.SetColor(clBtnFace);
+    MM_Description.SetBounds(0, 0, 100, 40);
+
+    child(LL_Start, PL_Base, kIdStartLabel);
+    LL_Start.SetCaption("スタートアップの種類");
+    LL_Start.SetBounds(0, 0, 107, kLabelHeight);
+    child(CB_Start, PL_Base, kIdStart);
+    for (const char* item : {"自動", "手動", "無効"}) CB_Start.AddItem(item);
+    CB_Start.SetBounds(0, 0, kStartListWidth, kStartListOpenHeight);
+    CB_Start.OnChange = [this] { CB_StartChange(); };
+
+    struct PanelButton {
+        TBitBtn& button;
+        int id;
+    };
+    for (const PanelButton& panelButton : {PanelButton{BB_Update, kIdUpdate}, PanelButton{BB_Depend, kIdDepend},
+                                           PanelButton{BB_Close, kIdClose}}) {
+        child(panelButton.button, PL_Base, panelButton.id);
+        panelButton.button.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
+    }
+    BB_Update.SetCaption("更新(&U)");
+    BB_Update.SetGlyphResource("GLYPH_UPDATE", 2);
+    BB_Update.OnClick = [this] { BB_UpdateClick(); };
+    BB_Depend.SetCaption("依存関係");
+    BB_Depend.SetGlyphResource("GLYPH_DEPEND", 2);
+    BB_Close.SetKind(bkClose);
+
+    child(IM_Link, PL_Base, kIdLink);
+    IM_Link.SetBitmapResource("BANNER");
+    IM_Link.SetBounds(0, 0, 88, 31);
+    IM_Link.OnClick = [this] { IM_LinkClick(); };
+
+    child(StatusBar1, *this, kIdStatusBar);
+    StatusBar1.SetSimpleText(kStatusNotice);
+    StatusBar1.SetBounds(0, 0, kForm1MinWidth, kStatusBarHeight);
+
+    SetActiveControl(GLB_List);
+}
+
+void TForm1::FormCreate() {
+    selectedIndex_ = -1;
+    currentTab_ = 0;
+
+    TWexProductInfo info;
+    if (GetProductInfo(system_, system_.files.ModuleFileName(), info) == 0)
+        SetCaption(info.ProductName + "  Ver. " + info.ProductVersion);
+
+    driverIcon_ = LoadSystemIcon(system_, kDriverIconIndex);
+    defaultIcon_ = LoadSystemIcon(system_, kDefaultServiceIconIndex);
+
+    SetBounds(Left(), Top(), kForm1MinWidth, kForm1MinHeight);
+    LayOutDetailsPanel();
+    FormResize();
+
+    int left = 0;
+    for (TBitBtn* button : {&BB_Run, &BB_Stop, &BB_Sleep, &BB_ReRun}) {
+        button->SetBounds(left, 4, button->Width(), button->Height());
+        left += button->Width() + 4;
+    }
+
+    SetHint(IM_Link, "ミルテへアクセスします");
+    RefreshServices();
+    CenterOnScreen();
+}
+
+void TForm1::LayOutDetailsPanel() {
+    PL_Base.SetBounds(PL_Base.Left(), PL_Base.Top(), PL_Base.Width(), 7 * (ED_ServiceName.Height() + 4) + 4);
+    BV_Icon.SetBounds(4, 4, IM_Icon.Width() + 2, IM_Icon.Height() + 2);
+    IM_Icon.SetBounds(BV_Icon.Left() + 1, BV_Icon.Top() + 1, IM_Icon.Width(), IM_Icon.Height());
+
+    const int labelLeft = BV_Icon.Left() + BV_Icon.Width() + 4;
+    const int editLeft = labelLeft + LL_ServiceName.Width() + 4;
+    // Each label is centred on its edit; each edit lies 4 below the one above.
+    const auto row = [&](TLabel& label, TEdit& edit, int top) {
+        edit.SetBounds(editLeft, top, edit.Width(), edit.Height());
+        edit.SetText("");
+        label.SetBounds(labelLeft, top + (edit.Height() - label.Height()) / 2, label.Width(), label.Height());
+    };
+    row(LL_ServiceName, ED_ServiceName, 4);
+    CB_Start.SetBounds(CB_Start.Left(), ED_ServiceName.Top(), CB_Start.Width(), kStartListOpenHeight);
+    LL_Start.SetBounds(LL_Start.Left(), LL_ServiceName.Top(), LL_Start.Width(), LL_Start.Height());
+    CB_Start.SetItemIndex(2);
+    BB_Update.SetBounds(BB_Update.Left(), 4, BB_Update.Width(), BB_Update.Height());
+    BB_Depend.SetBounds(BB_Depend.Left(), BB_Update.Top() + BB_Update.Height() + 8, BB_Depend.Width(),
+                        BB_Depend.Height());
+
+    TEdit* previous = &ED_ServiceName;
+    for (auto [label, edit] : {std::pair<TLabel*, TEdit*>{&LL_DisplayName, &ED_DisplayName},
+                               {&LL_Company, &ED_Company},
+                               {&LL_Description, &ED_Description},
+                               {&LL_FileName, &ED_FileName}}) {
+        row(*label, *edit, previous->Top() + previous->Height() + 4);
+        previous = edit;
+    }
+    const int memoTop = ED_FileName.Top() + ED_FileName.Height() + 4;
+    MM_Description.SetBounds(editLeft, memoTop, MM_Description.Width(), PL_Base.Height() - memoTop - 4);
+    MM_Description.SetText("");
+}
+
+void TForm1::AlignControls() {
+    RECT area{0, 0, ClientWidth(), ClientHeight()};
+    {
+        TLayoutBatch batch(3);
+        batch.Place(StatusBar1, DockBottom(area, kStatusBarHeight));
+        batch.Place(PL_Base, DockBottom(area, PL_Base.Height()));
+        batch.Place(TC_Main, area);
+    }
+    RECT page = TC_Main.DisplayRect();
+    TLayoutBatch batch(2);
+    batch.Place(PL_Btn, DockBottom(page, kButtonBarHeight));
+    batch.Place(GLB_List, page);
+}
+
+void TForm1::FormResize() {
+    if (Width() < kForm1MinWidth || Height() < kForm1MinHeight) {
+        SetBounds(Left(), Top(), std::max(Width(), kForm1MinWidth), std::max(Height(), kForm1MinHeight));
+        return;  // the new size comes back here
+    }
+    AlignControls();
+
+    const int closeLeft = PL_Base.Width() - BB_Close.Width() - 4;
+    const int closeTop = PL_Base.Height() - BB_Close.Height() - 4;
+    const int labelLeft = LL_ServiceName.Left();
+    const int labelWidth = LL_ServiceName.Width();
+    const int startLeft = closeLeft - CB_Start.Width() - 4;
+
+    TLayoutBatch batch(14);
+    batch.Place(BB_Close, closeLeft, closeTop, BB_Close.Width(), BB_Close.Height());
+    batch.Place(IM_Link, closeLeft, closeTop - IM_Link.Height() - 4, IM_Link.Width(), IM_Link.Height());
+    batch.Move(BB_Depend, closeLeft, BB_Depend.Top());
+    batch.Move(BB_Update, closeLeft, BB_Update.Top());
+    // The service name ends half way between the label column and the button column.
+    batch.Place(ED_ServiceName, labelLeft + labelWidth + 4, ED_ServiceName.Top(),
+                (closeLeft - labelLeft) / 2 - labelWidth - 4, ED_ServiceName.Height());
+    batch.Move(CB_Start, startLeft, CB_Start.Top());
+    batch.Move(LL_Start, startLeft - LL_Start.Width() - 4, LL_Start.Top());
+    for (TWinControl* wide : std::initializer_list<TWinControl*>{&ED_DisplayName, &ED_Company, &ED_Description,
+                                                                 &ED_FileName, &MM_Description}) {
+        batch.Place(*wide, wide->Left(), wide->Top(), closeLeft - wide->Left() - 4, wide->Height());
+    }
+}
+
+void TForm1::TC_MainChange() {
+    currentTab_ = std::clamp(TC_Main.TabIndex(), 0, 2);
+    GLB_List.Items().Clear();
+    selectedIndex_ = -1;
+
+    const StateList& list = catalogue_.List(static_cast<ServiceTab>(currentTab_));
+    listGlyphs_ = TImageList::View(reinterpret_cast<HIMAGELIST>(list.images->NativeHandle()));
+    GLB_List.SetGlyphs(&listGlyphs_);
+    // One repaint for the whole list, not one per item.
+    ::SendMessageA(GLB_List.Handle(), WM_SETREDRAW, FALSE, 0);
+    for (const std::string& item : list.items) {
+        ServiceEntry entry;
+        SplitServiceItem(item, entry);
+        GLB_List.Items().Add(MakeServiceDisplayText(entry));
+    }
+    ::SendMessageA(GLB_List.Handle(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(GLB_List.Handle(), nullptr, TRUE);
+    ClearDetails();
+}
+
+void TForm1::EnableCommandButtons(bool run, bool stop, bool sleep, bool reRun) {
+    BB_Run.SetEnabled(run);
+    BB_Stop.SetEnabled(stop);
+    BB_Sleep.SetEnabled(sleep);
+    BB_ReRun.SetEnabled(reRun);
+}
+
+void TForm1::GLB_ListClick() {
+    selectedIndex_ = GLB_List.ItemIndex();
+    if (selectedIndex_ == -1) return;
+    switch (currentTab_) {
+    case kRunningTab:
+        EnableCommandButtons(false, true, true, false);
+        break;
+    case kPausedTab:
+        EnableCommandButtons(false, true, false, true);
+        break;
+    default:
+        EnableCommandButtons(true, false, false, false);
+        break;
+    }
+    StateList& list = catalogue_.List(static_cast<ServiceTab>(currentTab_));
+    if (selectedIndex_ >= static_cast<int>(list.items.size())) return;
+    const IconHandle icon = list.images->GetIcon(selectedIndex_);
+    ShowDetails(list.items[static_cast<std::size_t>(selectedIndex_)], reinterpret_cast<HICON>(icon.get()));
+}
+
+void TForm1::ShowDetails(const std::string& item, HICON icon) {
+    BB_Update.SetEnabled(false);
+    BB_Depend.SetEnabled(true);
+    ServiceEntry entry;
+    SplitServiceItem(item, entry);
+    // A registry value of the wrong kind leaves here, before the panel changes.
+    const ServiceRegistryDetails details = ReadServiceRegistryDetails(system_, entry.serviceName);
+
+    IM_Icon.SetIcon(icon);
+    ED_ServiceName.SetText(entry.serviceName);
+    CB_Start.SetEnabled(true);
+    CB_Start.SetColor(clWindow);
+    CB_Start.SetItemIndex(ItemOfStartValue(details.startValue));
+    ED_DisplayName.SetText(entry.displayName);
+    ED_Company.SetText(entry.company);
+    ED_Description.SetText(entry.description);
+    ED_FileName.SetText(entry.executablePath);
+    MM_Description.SetText(WithCrLf(details.description));
+
+    const ServiceStatus status = QueryCurrentStatus(system_, entry.serviceName);
+    if ((status.controlsAccepted & kServiceAcceptStop) == 0) BB_Stop.SetEnabled(false);
+    if ((status.controlsAccepted & kServiceAcceptPauseContinue) == 0) {
+        BB_Sleep.SetEnabled(false);
+        BB_ReRun.SetEnabled(false);
+    }
+}
+
+void TForm1::ClearDetails() {
+    IM_Icon.SetIcon(nullptr);
+    ED_ServiceName.SetText("");
+    CB_Start.SetItemIndex(2);
+    for (TEdit* edit : {&ED_DisplayName, &ED_Company, &ED_Description, &ED_FileName,
+                        static_cast<TEdit*>(&MM_Description)})
+        edit->SetText("");
+    CB_Start.SetEnabled(false);
+    CB_Start.SetColor(clBtnFace);
+    for (TBitBtn* button : {&BB_Update, &BB_Depend, &BB_Run, &BB_Stop, &BB_Sleep, &BB_ReRun})
+        button->SetEnabled(false);
+}
+
+bool TForm1::SelectService(const std::string& serviceName) {
+    const std::string wanted = AsciiLower(serviceName);
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
+        const auto& items = catalogue_.List(tab).items;
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            ServiceEntry entry;
+            SplitServiceItem(items[k], entry);
+            if (AsciiLower(entry.serviceName) != wanted) continue;
+            currentTab_ = tab;
+            TC_Main.SetTabIndex(tab);
+            TC_MainChange();
+            selectedIndex_ = static_cast<int>(k);
+            GLB_List.SetItemIndex(selectedIndex_);
+            GLB_ListClick();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TForm1::IM_LinkClick() { VisitHomePage(*this); }
+
+void TForm1::RefreshServices() {
+    selectedIndex_ = -1;
+    catalogue_.Clear();
+    GLB_List.Items().Clear();
+    ClearDetails();
+    const BuildResult result = catalogue_.BuildServiceLists(defaultIcon_.get());
+    TC_Main.SetTabIndex(currentTab_);
+    TC_MainChange();
+    if (!result.readErrors.empty() && readErrors_.empty()) ::PostMessageA(Handle(), kReportReadErrors, 0, 0);
+    readErrors_ = result.readErrors;
+}
+
+void TForm1::RunServiceCommand(ServiceCommand command) {
+    if (selectedIndex_ == -1) return;
+    const std::string serviceName = ED_ServiceName.Text();
+    // The handles stay open until the window shows the outcome; the service's goes first.
+    ServiceCommandRequest request(system_, serviceName, command);
+    const uint32_t error = request.Send();
+    if (error != 0) {
+        ReportServiceError(error);
+        return;
+    }
+    RefreshServices();
+    const ServiceTab target = CommandSpec(command).targetTab;
+    TC_Main.SetTabIndex(target);
+    TC_MainChange();
+    const auto& items = catalogue_.List(target).items;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        ServiceEntry entry;
+        SplitServiceItem(items[k], entry);
+        if (entry.serviceName != serviceName) continue;
+        selectedIndex_ = static_cast<int>(k);
+        GLB_List.SetItemIndex(selectedIndex_);
+        GLB_ListClick();
+        break;
+    }
+}
+
+void TForm1::ReportServiceError(uint32_t errorCode) {
+    ShowMessageDialog(ServiceErrorText(errorCode), mtError, DialogButtons(mbOK), 0);
+}
+
+void TForm1::CB_StartChange() { BB_Update.SetEnabled(true); }
+
+void TForm1::BB_UpdateClick() {
+    BB_Update.SetEnabled(false);
+    const auto startValue = StartValueOfItem(CB_Start.ItemIndex());
+    if (!startValue) return;
+    const std::string serviceName = ED_ServiceName.Text();
+    if (ChangeStartType(system_, serviceName, *startValue) == 0) return;
+
+    // The choice was never applied: show what is stored, then say so.
+    uint32_t stored = 0;
+    try {
+        stored = ReadServiceRegistryDetails(system_, serviceName).startValue;
+    } catch (const RegistryError&) {
+        // An unreadable value shows as "無効", as in the details.
+    }
+    CB_Start.SetItemIndex(ItemOfStartValue(stored));
+    throw RegistryError(RegistryKey::SetDataFailedText("Start"));
+}
+
+HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_.get()); }
+
+HICON TForm1::DefaultServiceIcon() const { return reinterpret_cast<HICON>(defaultIcon_.get()); }
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kReportReadErrors) {
+        // One odd registry value is reported once, after the lists are shown.
+        if (!readErrors_.empty()) ShowUnhandledError(readErrors_.front().message);
+        return 0;
+    }
+    return TForm::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace rondel

@@ -1,0 +1,343 @@
+// The main window of the real Rondel.exe over services of the prefix's Service Control
+// Manager, driven from outside: tabs, details and buttons, the layout, the four commands with
+// their refusals, the keyboard, and the start type.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "FixturePaths.h"
+#include "RondelWindow.h"
+#include "TestService.h"
+#include "platform/Win32Handles.h"
+#include "ui/Unit1.h"
+
+namespace rondel::e2e {
+namespace {
+
+using namespace rondel::fixtures;
+
+std::string Named(const char* name) { return std::string(kTestServicePrefix) + name; }
+
+std::vector<bool> CommandButtons(const RondelWindow& w) {
+    return {w.Enabled(kIdRun), w.Enabled(kIdStop), w.Enabled(kIdSleep), w.Enabled(kIdReRun)};
+}
+
+// The display name of a list item: line 1 is "[ name ] display name".
+std::string DisplayNameOf(const std::string& item) {
+    const std::string line = item.substr(0, item.find("\r\n"));
+    const std::size_t close = line.find(" ] ");
+    return close == std::string::npos ? std::string() : line.substr(close + 3);
+}
+
+bool ByteOrder(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+}
+
+// The icon's opaque pixels (those that look the same on any background) are on the screen
+// where the list draws item index's glyph.
+bool ListShowsIcon(HWND list, int index, HICON icon) {
+    ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    ::UpdateWindow(list);
+    ::Sleep(200);
+    const int top = static_cast<int>(::SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    POINT origin{2, (index - top) * 46 + 7};
+    ::ClientToScreen(list, &origin);
+    HDC screen = ::GetDC(nullptr);
+    unique_hdc memory(::CreateCompatibleDC(screen));
+    unique_hbitmap shot(::CreateCompatibleBitmap(screen, 32, 32)), white(::CreateCompatibleBitmap(screen, 32, 32)),
+        black(::CreateCompatibleBitmap(screen, 32, 32));
+    const HGDIOBJ previous = ::SelectObject(memory.get(), shot.get());
+    ::BitBlt(memory.get(), 0, 0, 32, 32, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> seen, onWhite, onBlack;
+    const auto read = [&](std::vector<COLORREF>& into) {
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) into.push_back(::GetPixel(memory.get(), x, y));
+    };
+    read(seen);
+    for (auto [bitmap, colour, into] : {std::tuple{white.get(), WHITE_BRUSH, &onWhite},
+                                        std::tuple{black.get(), BLACK_BRUSH, &onBlack}}) {
+        ::SelectObject(memory.get(), bitmap);
+        const RECT all{0, 0, 32, 32};
+        ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(colour)));
+        ::DrawIconEx(memory.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        read(*into);
+    }
+    ::SelectObject(memory.get(), previous);
+    ::ReleaseDC(nullptr, screen);
+    int opaque = 0;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        if (onWhite[i] != onBlack[i]) continue;
+        ++opaque;
+        if (seen[i] != onWhite[i]) return false;
+    }
+    return opaque > 100;
+}
+
+TEST(MainWindow, TabsListTheirServicesAndTheDetailsFollowTheSelection) {
+    TestService running(ServiceDefinition(Named("MwRunning")).Display("試験 主窓 実行中"));
+    TestService noStop(ServiceDefinition(Named("MwNoStop")).Display("試験 主窓 停止不可").Arguments("--no-stop"));
+    TestService paused(ServiceDefinition(Named("MwPaused")).Display("試験 主窓 一時停止中"));
+    TestService stopped(ServiceDefinition(Named("MwStopped")).Display("試験 主窓 停止中").Start(SERVICE_AUTO_START));
+    for (TestService* s : {&running, &noStop, &paused, &stopped}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
+    ASSERT_EQ(running.StartAndWait(), 0u);
+    ASSERT_EQ(noStop.StartAndWait(), 0u);
+    ASSERT_EQ(paused.StartAndWait(), 0u);
+    ASSERT_EQ(paused.PauseAndWait(), 0u);
+    ASSERT_EQ(running.SetString("Description", "一行目の説明\n二行目の説明"), ERROR_SUCCESS);
+
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    EXPECT_EQ(w.Tab(), 0);
+    EXPECT_EQ(w.Selected(), -1);
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, false, false}));
+    EXPECT_FALSE(w.Enabled(kIdStart));
+    EXPECT_FALSE(w.Enabled(kIdDepend));
+
+    // Each tab lists its services in display-name byte order, each with its own icon.
+    const std::vector<std::string> items = w.Items();
+    std::vector<std::string> names;
+    for (const std::string& item : items) names.push_back(DisplayNameOf(item));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), ByteOrder));
+    EXPECT_GE(w.ItemOf(running.Name()), 0);
+    EXPECT_GE(w.ItemOf(noStop.Name()), 0);
+    EXPECT_EQ(w.ItemOf(paused.Name()), -1);
+    ASSERT_EQ(items[static_cast<std::size_t>(w.ItemOf(running.Name()))],
+              "[ " + running.Name() + " ] 試験 主窓 実行中\r\n　　会社：ロンデル試験株式会社\r\n　　説明：ロンデル試験用サービス");
+    const unique_hicon serviceIcon(::ExtractIconA(nullptr, TestServicePath().c_str(), 0));
+    EXPECT_TRUE(ListShowsIcon(w.Control(kIdList), w.ItemOf(running.Name()), serviceIcon.get()));
+
+    ASSERT_TRUE(w.Select(running.Name()));
+    EXPECT_EQ(w.Look().texts,
+              (std::vector<std::string>{running.Name(), "試験 主窓 実行中", "ロンデル試験株式会社", "ロンデル試験用サービス",
+                                        TestServiceCommand(), "一行目の説明\r\n二行目の説明", "手動"}));
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, true, true, false}));
+    EXPECT_TRUE(w.Enabled(kIdDepend));
+    EXPECT_TRUE(w.Enabled(kIdStart));
+    EXPECT_FALSE(w.Enabled(kIdUpdate));
+
+    // A running service that refuses stop: the tab enables stop, the service takes it back.
+    ASSERT_TRUE(w.Select(noStop.Name()));
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, true, false}));
+
+    // Choosing a tab clears the selection and the details and disables every command.
+    ASSERT_TRUE(w.ChooseTab(1));
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, false, false}));
+    EXPECT_FALSE(w.Enabled(kIdStart));
+    EXPECT_EQ(w.ItemOf(running.Name()), -1);
+    ASSERT_TRUE(w.Select(paused.Name()));
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, true, false, true}));
+
+    ASSERT_TRUE(w.ChooseTab(2));
+    ASSERT_TRUE(w.Select(stopped.Name()));
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(w.Text(kIdStart), "自動");
+}
+
+TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    RECT outer{};
+    ::GetWindowRect(w.Main(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 640);
+    EXPECT_EQ(outer.bottom - outer.top, 480);
+    RECT client{};
+    ::GetClientRect(w.Main(), &client);
+    ASSERT_EQ(client.right, 632);
+
+    const auto at = [&](int id) {
+        const RECT r = w.Bounds(id);
+        return std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    };
+    EXPECT_EQ(at(kIdBasePanel), (std::vector<int>{0, client.bottom - 19 - 172, 632, 172}));
+    EXPECT_EQ(at(kIdStatusBar), (std::vector<int>{0, client.bottom - 19, 632, 19}));
+    EXPECT_EQ(at(kIdIconBevel), (std::vector<int>{4, 4, 34, 34}));
+    EXPECT_EQ(at(kIdIcon), (std::vector<int>{5, 5, 32, 32}));
+    EXPECT_EQ(at(kIdServiceNameLabel), (std::vector<int>{42, 8, 57, 12}));
+    EXPECT_EQ(at(kIdServiceName), (std::vector<int>{103, 4, 188, 20}));
+    const int edits[] = {kIdDisplayName, kIdCompany, kIdDescription, kIdFileName};
+    const int labels[] = {kIdDisplayNameLabel, kIdCompanyLabel, kIdDescriptionLabel, kIdFileNameLabel};
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(at(edits[row]), (std::vector<int>{103, 28 + 24 * row, 433, 20})) << row;
+        EXPECT_EQ(w.Bounds(labels[row]).left, 42);
+        EXPECT_EQ(w.Bounds(labels[row]).top, 32 + 24 * row);
+    }
+    EXPECT_EQ(at(kIdMemo), (std::vector<int>{103, 124, 433, 44}));
+    EXPECT_EQ(at(kIdUpdate), (std::vector<int>{540, 4, 88, 31}));
+    EXPECT_EQ(at(kIdDepend), (std::vector<int>{540, 43, 88, 31}));
+    EXPECT_EQ(at(kIdLink), (std::vector<int>{540, 102, 88, 31}));
+    EXPECT_EQ(at(kIdClose), (std::vector<int>{540, 137, 88, 31}));
+    EXPECT_EQ(w.Bounds(kIdStart).left, 447);
+    EXPECT_EQ(w.Bounds(kIdStart).top, 4);
+    EXPECT_EQ(w.Bounds(kIdStartLabel).left, 336);
+    EXPECT_EQ(w.Bounds(kIdStartLabel).top, 8);
+    const int commands[] = {kIdRun, kIdStop, kIdSleep, kIdReRun};
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(at(commands[k]), (std::vector<int>{124 * k, 4, 120, 25})) << k;
+    // The tab control fills the rest; in its page the command bar lies under the list.
+    EXPECT_EQ(at(kIdTabMain), (std::vector<int>{0, 0, 632, client.bottom - 19 - 172}));
+    const RECT list = w.Bounds(kIdList), bar = w.Bounds(kIdButtonPanel);
+    EXPECT_EQ(bar.bottom - bar.top, 28);
+    EXPECT_EQ(list.bottom, bar.top);
+    EXPECT_EQ(list.left, bar.left);
+    EXPECT_EQ(list.right, bar.right);
+
+    // Smaller than the minimum snaps back; larger follows the rules.
+    ::SetWindowPos(w.Main(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] {
+        ::GetWindowRect(w.Main(), &outer);
+        return outer.right - outer.left == 640 && outer.bottom - outer.top == 480;
+    }, 5000)) << outer.right - outer.left << "x" << outer.bottom - outer.top;
+    ::SetWindowPos(w.Main(), nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return w.Bounds(kIdClose).left == 700; }, 5000)) << w.Bounds(kIdClose).left;
+    ::GetClientRect(w.Main(), &client);
+    EXPECT_EQ(at(kIdBasePanel), (std::vector<int>{0, client.bottom - 19 - 172, 792, 172}));
+    EXPECT_EQ(at(kIdClose), (std::vector<int>{700, 137, 88, 31}));
+    EXPECT_EQ(at(kIdLink), (std::vector<int>{700, 102, 88, 31}));
+    EXPECT_EQ(w.Bounds(kIdUpdate).left, 700);
+    EXPECT_EQ(w.Bounds(kIdDepend).left, 700);
+    EXPECT_EQ(at(kIdServiceName), (std::vector<int>{103, 4, (700 - 42) / 2 - 61, 20}));
+    EXPECT_EQ(at(kIdFileName), (std::vector<int>{103, 100, 700 - 103 - 4, 20}));
+    EXPECT_EQ(at(kIdMemo), (std::vector<int>{103, 124, 593, 44}));
+    EXPECT_EQ(w.Bounds(kIdStart).left, 700 - 89 - 4);
+    EXPECT_EQ(w.Bounds(kIdStartLabel).left, 700 - 89 - 4 - 107 - 4);
+    EXPECT_EQ(at(kIdTabMain), (std::vector<int>{0, 0, 792, client.bottom - 19 - 172}));
+}
+
+TEST(MainWindow, CommandsTakeTheServiceToItsTabSelectedByButtonAndKey) {
+    TestService service(ServiceDefinition(Named("MwCommand")).Display("試験 主窓 操作"));
+    TestService noStop(ServiceDefinition(Named("MwEscPause")).Display("試験 主窓 一時停止のみ").Arguments("--no-stop"));
+    ASSERT_EQ(service.CreateError(), 0u);
+    ASSERT_EQ(noStop.CreateError(), 0u);
+    ASSERT_EQ(noStop.StartAndWait(), 0u);
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+
+    const auto landsSelected = [&](const TestService& s, int tab, DWORD state) {
+        return WaitFor([&] { return w.Tab() == tab && w.Text(kIdServiceName) == s.Name(); }) &&
+               w.Selected() == w.ItemOf(s.Name()) && w.Text(kIdDisplayName) == s.Definition().displayName &&
+               s.WaitForState(state);
+    };
+    ASSERT_TRUE(w.ChooseTab(2));
+    ASSERT_TRUE(w.Select(service.Name()));
+    w.Click(kIdRun);
+    EXPECT_TRUE(landsSelected(service, 0, SERVICE_RUNNING)) << "started";
+    w.PostAltKey('p');  // 一時停止(&P)
+    EXPECT_TRUE(landsSelected(service, 1, SERVICE_PAUSED)) << "paused";
+    w.Click(kIdReRun);
+    EXPECT_TRUE(landsSelected(service, 0, SERVICE_RUNNING)) << "continued";
+    w.PostKey(VK_ESCAPE);  // stop is enabled: Esc stops
+    EXPECT_TRUE(landsSelected(service, 2, SERVICE_STOPPED)) << "stopped by Esc";
+
+    // Stop disabled, pause enabled: Esc pauses.
+    ASSERT_TRUE(w.ChooseTab(0));
+    ASSERT_TRUE(w.Select(noStop.Name()));
+    ASSERT_FALSE(w.Enabled(kIdStop));
+    w.PostKey(VK_ESCAPE);
+    EXPECT_TRUE(landsSelected(noStop, 1, SERVICE_PAUSED)) << "paused by Esc";
+}
+
+TEST(MainWindow, AServiceStillPendingAtTheRefreshLandsWhereItsStateSays) {
+    TestService service(ServiceDefinition(Named("MwPending"))
+                            .Display("試験 主窓 保留")
+                            .Arguments("--linger-start=4000 --linger-pause=4000"));
+    ASSERT_EQ(service.CreateError(), 0u);
+    RondelWindow w;
+    ASSERT_TRUE(w.ChooseTab(2));
+    ASSERT_TRUE(w.Select(service.Name()));
+    // Start-pending counts as running: found in the running tab and selected.
+    w.Click(kIdRun);
+    EXPECT_TRUE(WaitFor([&] { return w.Tab() == 0 && w.Text(kIdServiceName) == service.Name(); }));
+    ASSERT_TRUE(service.WaitForState(SERVICE_RUNNING));
+    // Shown again, now that it runs and accepts pause.
+    ASSERT_TRUE(w.ChooseTab(2));
+    ASSERT_TRUE(w.ChooseTab(0));
+    ASSERT_TRUE(w.Select(service.Name()));
+    // Pause-pending is still running: the paused tab shows, nothing selected.
+    w.Click(kIdSleep);
+    EXPECT_TRUE(WaitFor([&] { return w.Tab() == 1; }));
+    EXPECT_EQ(w.Selected(), -1);
+    EXPECT_EQ(w.ItemOf(service.Name()), -1);
+    EXPECT_EQ(w.Text(kIdServiceName), "");
+    EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, false, false}));
+    EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
+}
+
+TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
+    TestService lingering(
+        ServiceDefinition(Named("MwLinger")).Display("試験 主窓 停止保留").Arguments("--linger-stop=8000"));
+    TestService deaf(ServiceDefinition(Named("MwDeaf")).Display("試験 主窓 応答なし").Arguments("--no-dispatcher"));
+    TestService behind(ServiceDefinition(Named("MwBehind")).Display("試験 主窓 裏で開始"));
+    for (TestService* s : {&lingering, &deaf, &behind}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
+    ASSERT_EQ(lingering.StartAndWait(), 0u);
+    RondelWindow w;
+
+    const auto refused = [&](int button, const char* text) {
+        const RondelWindow::State before = w.Look();
+        w.Click(button);
+        const RondelWindow::Dialog dialog = w.WaitForDialog();
+        EXPECT_EQ(dialog.caption, "エラー");
+        EXPECT_EQ(dialog.text, text);
+        EXPECT_TRUE(w.Answer(dialog, IDOK));
+        EXPECT_TRUE(w.Look() == before) << "after a refusal the window is as it was";
+    };
+    // Stopped behind the window's back, still stop-pending: the stop control is refused.
+    ASSERT_TRUE(w.Select(lingering.Name()));
+    ASSERT_EQ(lingering.Stop(), 0u);
+    refused(kIdStop, "要求された制御コードをサービスに送ることができません。");
+    // A service that never reaches its dispatcher: the manager gives up on the start.
+    ASSERT_TRUE(w.ChooseTab(2));
+    ASSERT_TRUE(w.Select(deaf.Name()));
+    refused(kIdRun, "起動要求にサービスが時間内に応答しません。");
+    // Started behind the window's back: "already running" has no text of its own.
+    ASSERT_TRUE(w.Select(behind.Name()));
+    ASSERT_EQ(behind.StartAndWait(), 0u);
+    refused(kIdRun, "");
+}
+
+TEST(MainWindow, StartTypeIsSetThroughTheManager) {
+    TestService service(ServiceDefinition(Named("MwStartType")).Display("試験 主窓 種類"));
+    ASSERT_EQ(service.CreateError(), 0u);
+    ASSERT_EQ(service.StartAndWait(), 0u);
+    RondelWindow w;
+    ASSERT_TRUE(w.Select(service.Name()));
+    ASSERT_EQ(w.Text(kIdStart), "手動");
+    ASSERT_FALSE(w.Enabled(kIdUpdate));
+
+    // The user picks the next item, "無効", with the keyboard.
+    ::PostMessageA(w.Control(kIdStart), WM_KEYDOWN, VK_DOWN, 0x00500001);
+    ASSERT_TRUE(WaitFor([&] { return w.Enabled(kIdUpdate); })) << "a choice enables 更新";
+    EXPECT_EQ(w.Text(kIdStart), "無効");
+    w.Click(kIdUpdate);
+
+    const unique_schandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const unique_schandle handle(::OpenServiceA(manager.get(), service.Name().c_str(), SERVICE_QUERY_CONFIG));
+    const auto managersStartType = [&] {
+        std::vector<BYTE> buffer(8192);
+        DWORD needed = 0;
+        const auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        return ::QueryServiceConfigA(handle.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                                     static_cast<DWORD>(buffer.size()), &needed)
+                   ? config->dwStartType
+                   : DWORD{0xFFFFFFFF};
+    };
+    EXPECT_TRUE(WaitFor([&] { return managersStartType() == SERVICE_DISABLED; })) << managersStartType();
+    EXPECT_FALSE(w.Enabled(kIdUpdate));
+    EXPECT_EQ(::FindWindowA("#32770", nullptr), nullptr) << "no error";
+    DWORD start = 0, size = sizeof start;
+    EXPECT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, ServiceKeyPath(service.Name()).c_str(), "Start", RRF_RT_REG_DWORD,
+                             nullptr, &start, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(start, 4u);
+    EXPECT_EQ(service.State(), DWORD{SERVICE_RUNNING}) << "the service keeps running";
+    EXPECT_EQ(w.Tab(), 0);
+    EXPECT_EQ(w.Text(kIdServiceName), service.Name());
+}
+
+}  // namespace
+}  // namespace rondel::e2e

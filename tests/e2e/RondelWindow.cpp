@@ -1,0 +1,180 @@
+#include "RondelWindow.h"
+
+#include <commctrl.h>
+
+#include "FixturePaths.h"
+#include "ui/Unit1.h"
+
+namespace rondel::e2e {
+
+namespace {
+
+constexpr DWORD kAnswerTimeout = 10000;
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeout, &result)) return -1;
+    return static_cast<LRESULT>(result);
+}
+
+std::string ToAnsi(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    std::string ansi(wide.size() * 2 + 1, '\0');
+    const int length = ::WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                                             static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return ansi;
+}
+
+struct ById {
+    int id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindById(HWND child, LPARAM parameter) {
+    auto* search = reinterpret_cast<ById*>(parameter);
+    if (::GetDlgCtrlID(child) != search->id) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+void PostClickAt(HWND window, int x, int y) {
+    ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+}  // namespace
+
+std::string RemoteText(HWND window) {
+    const LRESULT length = Ask(window, WM_GETTEXTLENGTH);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied = Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return ToAnsi(text);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+RondelWindow::RondelWindow() {
+    std::string line = "\"" + fixtures::BuildDirectory() + "Rondel.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+        return;
+    WaitFor([&] { return (main_ = ::FindWindowA("TForm1", nullptr)) != nullptr && ::IsWindowVisible(main_); }, 30000);
+}
+
+RondelWindow::~RondelWindow() {
+    if (process_.hProcess == nullptr) return;
+    if (main_ != nullptr) ::PostMessageA(main_, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) ::TerminateProcess(process_.hProcess, 99);
+    ::CloseHandle(process_.hThread);
+    ::CloseHandle(process_.hProcess);
+}
+
+HWND RondelWindow::Control(int id) const {
+    ById search{id};
+    if (main_ != nullptr) ::EnumChildWindows(main_, FindById, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string RondelWindow::Text(int id) const { return RemoteText(Control(id)); }
+
+RECT RondelWindow::Bounds(int id) const {
+    HWND control = Control(id);
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int RondelWindow::Tab() const { return static_cast<int>(Ask(Control(kIdTabMain), TCM_GETCURSEL)); }
+
+int RondelWindow::Selected() const { return static_cast<int>(Ask(Control(kIdList), LB_GETCURSEL)); }
+
+std::vector<std::string> RondelWindow::Items() const {
+    HWND list = Control(kIdList);
+    std::vector<std::string> items;
+    const LRESULT count = Ask(list, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
+        std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+        items.push_back(ToAnsi(text));
+    }
+    return items;
+}
+
+int RondelWindow::ItemOf(const std::string& serviceName) const {
+    const std::vector<std::string> items = Items();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].rfind("[ " + serviceName + " ]", 0) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+bool RondelWindow::ChooseTab(int tab) {
+    PostClickAt(Control(kIdTabMain), tab * 180 + 90, 11);
+    return WaitFor([&] { return Tab() == tab && Selected() == -1 && Text(kIdServiceName).empty(); });
+}
+
+bool RondelWindow::Select(const std::string& serviceName) {
+    const int index = ItemOf(serviceName);
+    if (index < 0) return false;
+    HWND list = Control(kIdList);
+    Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
+    const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
+    PostClickAt(list, 60, (index - top) * 46 + 23);
+    return WaitFor([&] { return Selected() == index && Text(kIdServiceName) == serviceName; });
+}
+
+void RondelWindow::Click(int id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+void RondelWindow::PostKey(UINT key) const {
+    ::PostMessageA(Control(kIdList), WM_KEYDOWN, key, 0x00000001);
+}
+
+void RondelWindow::PostAltKey(char letter) const {
+    ::PostMessageA(Control(kIdList), WM_SYSCHAR, static_cast<WPARAM>(letter), 0x20000001);
+}
+
+RondelWindow::Dialog RondelWindow::WaitForDialog(DWORD timeoutMs) const {
+    Dialog dialog;
+    if (!WaitFor([&] { return (dialog.window = ::FindWindowA("TMessageForm", nullptr)) != nullptr &&
+                              ::IsWindowVisible(dialog.window); },
+                 timeoutMs))
+        return Dialog{};
+    dialog.caption = RemoteText(dialog.window);
+    for (HWND child = ::GetWindow(dialog.window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char kind[32] = {};
+        ::GetClassNameA(child, kind, sizeof kind);
+        if (std::string(kind) != "Static" || (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+        dialog.text = RemoteText(child);
+        break;
+    }
+    return dialog;
+}
+
+bool RondelWindow::Answer(const Dialog& dialog, int buttonId) const {
+    ::PostMessageA(::GetDlgItem(dialog.window, buttonId), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !::IsWindow(dialog.window) || !::IsWindowVisible(dialog.window); });
+}
+
+RondelWindow::State RondelWindow::Look() const {
+    State state{Tab(), Selected(), {}, {}};
+    for (int id : {kIdServiceName, kIdDisplayName, kIdCompany, kIdDescription, kIdFileName, kIdMemo, kIdStart})
+        state.texts.push_back(Text(id));
+    for (int id : {kIdRun, kIdStop, kIdSleep, kIdReRun, kIdUpdate, kIdDepend, kIdStart})
+        state.enabled.push_back(Enabled(id));
+    return state;
+}
+
+}  // namespace rondel::e2e

@@ -1,0 +1,80 @@
+// Rondel.exe started for one test and driven from outside as a user would: clicks on tabs,
+// items and buttons, keys, answers to its dialogs; and read back through the controls' own
+// messages. Every wait is bounded.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rondel::e2e {
+
+// The text of another process's window, asked in UTF-16 (Wine answers "A" requests across
+// processes in UTF-16) and given back in code page 932.
+std::string RemoteText(HWND window);
+
+// Polls until condition holds; false when it did not within timeoutMs.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+
+class RondelWindow {
+public:
+    // Starts Rondel.exe and waits for its main window.
+    RondelWindow();
+    // Closes it (WM_CLOSE) and waits for its end; a program that does not end is ended.
+    ~RondelWindow();
+    RondelWindow(const RondelWindow&) = delete;
+    RondelWindow& operator=(const RondelWindow&) = delete;
+
+    HWND Main() const { return main_; }
+    HANDLE Process() const { return process_.hProcess; }
+    // A control by its id, anywhere in the window.
+    HWND Control(int id) const;
+    std::string Text(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+    // In the client coordinates of the control's parent.
+    RECT Bounds(int id) const;
+
+    int Tab() const;
+    // The item index selected in the list, -1 for none.
+    int Selected() const;
+    std::vector<std::string> Items() const;
+    // The index of the service's item in the list shown, -1 when it is not there.
+    int ItemOf(const std::string& serviceName) const;
+
+    // A click on the tab; waits until the tab shows.
+    bool ChooseTab(int tab);
+    // A click on the service's item in the list shown; waits until its details show.
+    bool Select(const std::string& serviceName);
+    void Click(int id) const;
+    // A key pressed while the list has the focus.
+    void PostKey(UINT key) const;
+    void PostAltKey(char letter) const;
+
+    // The message dialog the program shows now or within the time-out; its caption and text.
+    struct Dialog {
+        HWND window = nullptr;
+        std::string caption;
+        std::string text;
+    };
+    Dialog WaitForDialog(DWORD timeoutMs = 30000) const;
+    // Clicks one of its buttons and waits until it is gone.
+    bool Answer(const Dialog& dialog, int buttonId) const;
+
+    // What the window shows: tab, selection, the details and which buttons can be pressed.
+    struct State {
+        int tab = -1;
+        int selected = -1;
+        std::vector<std::string> texts;
+        std::vector<bool> enabled;
+        bool operator==(const State&) const = default;
+    };
+    State Look() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+}  // namespace rondel::e2e

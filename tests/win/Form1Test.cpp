@@ -1,0 +1,181 @@
+// The main window in this process, over services of the in-memory machine (the registry and the
+// Service Control Manager) and Wine's own shell and files: the answers Wine never gives (1051),
+// refused start-type changes and registry values of the wrong kind.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "DialogAnswer.h"
+#include "FakePlatform.h"
+#include "platform/Win32Platform.h"
+#include "ui/Unit1.h"
+
+namespace rondel::testing {
+namespace {
+
+using namespace platform;
+
+// The machine's services and registry from the double, everything else from Wine.
+struct MixedMachine {
+    fake::FakeMachine fake;
+    Win32Platform real;
+    Platform system = Mix();
+
+    Platform Mix() {
+        const Platform wine = real.View();
+        return Platform{fake.services, fake.registry, wine.files, wine.versions, wine.shell, wine.environment,
+                        wine.atoms};
+    }
+};
+
+// What the user sees of the window, for "nothing changed".
+struct Shown {
+    int tab, selected, items;
+    std::vector<std::string> texts;
+    std::vector<bool> enabled;
+    bool operator==(const Shown&) const = default;
+};
+
+Shown Look(TForm1& f) {
+    Shown s{f.TC_Main.TabIndex(), f.GLB_List.ItemIndex(), f.GLB_List.Items().Count(), {}, {}};
+    for (TEdit* e : {&f.ED_ServiceName, &f.ED_DisplayName, &f.ED_Company, &f.ED_Description, &f.ED_FileName,
+                     static_cast<TEdit*>(&f.MM_Description)})
+        s.texts.push_back(e->Text());
+    s.texts.push_back(f.CB_Start.Text());
+    for (TWinControl* c : std::initializer_list<TWinControl*>{&f.BB_Run, &f.BB_Stop, &f.BB_Sleep, &f.BB_ReRun,
+                                                               &f.BB_Update, &f.BB_Depend, &f.CB_Start})
+        s.enabled.push_back(c->Enabled());
+    return s;
+}
+
+// A click as the system delivers it, so that an error raised by the handler reaches the
+// general error handler instead of the test.
+void Press(TWinControl& control) { ::SendMessageA(control.Handle(), BM_CLICK, 0, 0); }
+
+void ChooseItem(TForm1& f, int index) {
+    f.GLB_List.SetItemIndex(index);
+    ::SendMessageA(f.TC_Main.Handle(), WM_COMMAND, MAKEWPARAM(f.GLB_List.ControlId(), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(f.GLB_List.Handle()));
+}
+
+class Form1Double : public ::testing::Test {
+protected:
+    Form1Double() {
+        auto& running = m.fake.AddService("RondelT_Alpha", "アルファ", "C:\\nowhere\\alpha.exe", kServiceRunning);
+        running.controlsAccepted = kServiceAcceptStop | kServiceAcceptPauseContinue;
+        m.fake.AddService("RondelT_Beta", "ベータ", "C:\\nowhere\\beta.exe", kServiceRunning);
+        m.fake.AddService("RondelT_Stopped", "停止中", "C:\\nowhere\\stopped.exe", kServiceStopped);
+    }
+    ~Form1Double() override {
+        form.reset();
+        EXPECT_EQ(m.fake.services.OpenHandles(), 0);
+        EXPECT_EQ(m.fake.registry.OpenHandles(), 0);
+    }
+    TForm1& Form() {
+        if (!form) form = std::make_unique<TForm1>(m.system);
+        return *form;
+    }
+
+    MixedMachine m;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
+    TForm1& f = Form();
+    ASSERT_EQ(f.GLB_List.Items().Count(), 2);
+    const std::size_t enumerations = m.fake.services.enumBufferSizes.size();
+
+    // Nothing selected: a command does nothing and opens nothing.
+    f.BB_RunClick();
+    f.BB_StopClick();
+    EXPECT_TRUE(m.fake.services.openedServices.empty());
+
+    const struct {
+        uint32_t error;
+        const char* text;
+    } refusals[] = {
+        {1051, "ほかのサービスがこのサービスに依存しているため､ サービスを停止できません。"},
+        {1053, "起動要求にサービスが時間内に応答しません。"},
+        {1061, "要求された制御コードをサービスに送ることができません。"},
+        {5, ""},
+        {1056, ""},
+    };
+    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    for (const auto& refusal : refusals) {
+        m.fake.services.Find("RondelT_Alpha")->controlError = refusal.error;
+        const Shown before = Look(f);
+        DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
+        Press(f.BB_Stop);
+        EXPECT_EQ(answer.Seen().caption, "エラー");
+        EXPECT_EQ(answer.Seen().text, refusal.text) << refusal.error;
+        EXPECT_EQ(answer.Seen().buttons, "OK");
+        EXPECT_TRUE(Look(f) == before) << "a refusal leaves the window as it was, " << refusal.error;
+    }
+    EXPECT_EQ(m.fake.services.enumBufferSizes.size(), enumerations) << "nothing was rebuilt";
+    EXPECT_EQ(m.fake.services.closedHandles.back(), "manager") << "the service's handle goes first";
+}
+
+TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
+    TForm1& f = Form();
+    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    EXPECT_EQ(f.CB_Start.Text(), "手動");
+    EXPECT_FALSE(f.BB_Update.Enabled());
+
+    // A choice made by the user enables the button; another selection discards it.
+    f.CB_Start.SetItemIndex(2);
+    f.CB_Start.OnChange();
+    EXPECT_TRUE(f.BB_Update.Enabled());
+    ASSERT_TRUE(f.SelectService("RondelT_Beta"));
+    EXPECT_FALSE(f.BB_Update.Enabled());
+    ASSERT_TRUE(f.SelectService("rondelt_ALPHA")) << "names match in any case of their ASCII letters";
+
+    f.CB_Start.SetItemIndex(2);
+    f.CB_Start.OnChange();
+    Press(f.BB_Update);
+    EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
+    EXPECT_FALSE(f.BB_Update.Enabled());
+    EXPECT_EQ(f.CB_Start.Text(), "無効");
+    EXPECT_EQ(f.TC_Main.TabIndex(), 0) << "the service stays where it is";
+    EXPECT_EQ(f.ED_ServiceName.Text(), "RondelT_Alpha");
+
+    // Refused: the user is told, and the list shows what is stored.
+    m.fake.services.changeConfigError = kErrorAccessDenied;
+    f.CB_Start.SetItemIndex(0);
+    f.CB_Start.OnChange();
+    {
+        DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
+        Press(f.BB_Update);
+        EXPECT_EQ(answer.Seen().caption, "ロンデル");
+        EXPECT_EQ(answer.Seen().text, "'Start' の設定に失敗しました.");
+    }
+    EXPECT_EQ(f.CB_Start.Text(), "無効");
+    EXPECT_FALSE(f.BB_Update.Enabled());
+    EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
+}
+
+TEST_F(Form1Double, ABadStartValueIsReportedAndTheDetailsStay) {
+    m.fake.registry.DeleteValue(fake::FakeMachine::ServiceKey("RondelT_Beta"), "Start");
+    TForm1& f = Form();
+    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    const Shown before = Look(f);
+    const int beta = f.GLB_List.Items()[0].find("RondelT_Beta") != std::string::npos ? 0 : 1;
+    {
+        DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
+        ChooseItem(f, beta);
+        EXPECT_EQ(answer.Seen().text, "'Start' の取得に失敗しました.");
+    }
+    const Shown after = Look(f);
+    EXPECT_EQ(after.texts, before.texts) << "the panel keeps what it showed";
+    EXPECT_EQ(after.selected, beta);
+    EXPECT_TRUE(f.BB_Depend.Enabled());
+    EXPECT_FALSE(f.BB_Update.Enabled());
+
+    // A name in none of the lists (a driver) changes nothing.
+    EXPECT_FALSE(f.SelectService("SomeDriver"));
+    EXPECT_TRUE(Look(f) == after);
+}
+
+}  // namespace
+}  // namespace rondel::testing
