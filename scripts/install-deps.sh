@@ -9,7 +9,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64
     xvfb xauth x11-utils imagemagick
-    fonts-ipafont-gothic locales
+    fonts-ipafont-gothic fonts-wine locales
     util-linux procps
 )
 
