@@ -94,6 +94,7 @@ TEST(MainWindow, TabsListTheirServicesAndTheDetailsFollowTheSelection) {
 
     RondelWindow w;
     ASSERT_NE(w.Main(), nullptr);
+    EXPECT_EQ(RemoteText(w.Main()), "ロンデル  Ver. 1.0.0.0") << "product name and version from the program's resource";
     EXPECT_EQ(w.Tab(), 0);
     EXPECT_EQ(w.Selected(), -1);
     EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, false, false}));
@@ -207,6 +208,10 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     EXPECT_EQ(w.Bounds(kIdStart).left, 700 - 89 - 4);
     EXPECT_EQ(w.Bounds(kIdStartLabel).left, 700 - 89 - 4 - 107 - 4);
     EXPECT_EQ(at(kIdTabMain), (std::vector<int>{0, 0, 792, client.bottom - 19 - 172}));
+
+    // 閉じる(&C) closes the window, which ends the program.
+    w.Click(kIdClose);
+    EXPECT_EQ(::WaitForSingleObject(w.Process(), 20000), WAIT_OBJECT_0);
 }
 
 TEST(MainWindow, CommandsTakeTheServiceToItsTabSelectedByButtonAndKey) {
