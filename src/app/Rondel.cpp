@@ -5,6 +5,7 @@
 #include "app/InstanceGuard.h"
 #include "platform/Win32Platform.h"
 #include "toolkit/ErrorHandler.h"
+#include "toolkit/Dde.h"
 #include "toolkit/Form.h"
 #include "ui/Unit1.h"
 
@@ -43,6 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
 
     try {
+        const TDdeInstance dde;  // the program's DDE instance, for the whole run
         ApplicationWindow application;
         TForm1 mainWindow(system);
         application.SetMainWindow(mainWindow.Handle());

@@ -77,6 +77,19 @@ void SortStateList(std::vector<std::string>& items, IImageList& images) {
     }
 }
 
+ServiceEntry ReadListedService(Platform& system, const std::string& serviceName,
+                               std::vector<ServiceReadError>& errors) {
+    ServiceEntry entry;
+    entry.serviceName = serviceName;
+    try {
+        ReadServiceInfo(system, entry);
+    } catch (const RegistryError& error) {
+        // One odd registry value must not hide the rest of the machine.
+        errors.push_back({serviceName, error.what()});
+    }
+    return entry;
+}
+
 ServiceCatalogue::ServiceCatalogue(Platform& system) : system_(system) {
     for (auto& list : lists_) list.images = system_.shell.CreateImageList(32, 32);
 }
@@ -89,15 +102,7 @@ void ServiceCatalogue::Clear() {
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
                                   BuildResult& result) {
     StateList& list = lists_[TabOfState(currentState)];
-    ServiceEntry entry;
-    entry.serviceName = serviceName;
-    try {
-        ReadServiceInfo(system_, entry);
-    } catch (const RegistryError& error) {
-        // One odd registry value must not hide the rest of the machine: the service is listed
-        // with what was read before the error, which is reported once the lists are shown.
-        result.readErrors.push_back({serviceName, error.what()});
-    }
+    const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors);
     IconHandle icon;
     LoadServiceIcon(system_, entry, icon);
     list.images->AddIcon(icon ? icon.get() : defaultIcon);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ServiceEntry.h"
 #include "platform/Platform.h"
 
 namespace rondel {
@@ -34,6 +35,12 @@ struct ServiceReadError {
     std::string serviceName;
     std::string message;
 };
+
+// A service as a list shows it: its entry read from its name alone. A registry value of the
+// wrong kind does not hide it: the error is written down in errors and the service is listed
+// with what was read before it.
+ServiceEntry ReadListedService(platform::Platform& system, const std::string& serviceName,
+                               std::vector<ServiceReadError>& errors);
 
 struct BuildResult {
     uint32_t openError = 0;         // the manager could not be opened

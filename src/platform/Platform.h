@@ -139,6 +139,10 @@ public:
     virtual std::unique_ptr<IImageList> CreateImageList(int width, int height) = 0;
     // Resolves an indirect string "@file,-id" to its text; nullopt when it cannot.
     virtual std::optional<std::string> LoadIndirectString(const std::string& reference) = 0;
+    // WinExec: starts a program from a command line; the system's answer (32 or more: started).
+    virtual uint32_t Execute(const std::string& commandLine, int showCommand) = 0;
+    // ShellExecuteA "open": a document or URL with the program the user chose for it.
+    virtual bool OpenDocument(const std::string& document) = 0;
 };
 
 // ---------------------------------------------------------------- Environment and atoms

@@ -318,6 +318,16 @@ std::unique_ptr<IImageList> Win32Shell::CreateImageList(int width, int height) {
     return std::make_unique<Win32ImageList>(*this, width, height);
 }
 
+uint32_t Win32Shell::Execute(const std::string& commandLine, int showCommand) {
+    return ::WinExec(commandLine.c_str(), static_cast<UINT>(showCommand));
+}
+
+bool Win32Shell::OpenDocument(const std::string& document) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(nullptr, "open", document.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
 std::optional<std::string> Win32Shell::LoadIndirectString(const std::string& reference) {
     // Real values name their library through the environment ("@%SystemRoot%\system32\x.dll,-204").
     // Wine's SHLoadIndirectString does not expand such references (Windows' does), so expand

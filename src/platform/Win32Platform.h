@@ -48,6 +48,8 @@ public:
     IconHandle CopyIcon(RawHandle icon) override;
     std::unique_ptr<IImageList> CreateImageList(int width, int height) override;
     std::optional<std::string> LoadIndirectString(const std::string& reference) override;
+    uint32_t Execute(const std::string& commandLine, int showCommand) override;
+    bool OpenDocument(const std::string& document) override;
     void CloseHandle(RawHandle handle) noexcept override;
 };
 

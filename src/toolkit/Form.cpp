@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/Button.h"
+#include "toolkit/ErrorHandler.h"
 
 namespace rondel {
 
@@ -20,6 +22,8 @@ void InitializeCommonControls() {
     }();
     (void)done;
 }
+
+constexpr UINT kShowPendingError = WM_APP + 0x2F00;
 
 unique_hicon LoadIconResource(int id, int size) {
     return unique_hicon(static_cast<HICON>(
@@ -97,6 +101,11 @@ void TForm::SetHint(TWinControl& control, const std::string& hint) {
     tool.lpszText = text.data();
     ::SendMessageA(tooltip_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TForm::ShowErrorLater(const std::string& message) {
+    pendingError_ = message;
+    if (HandleAllocated()) ::PostMessageA(Handle(), kShowPendingError, 0, 0);
 }
 
 void TForm::Show(int showCommand) {
@@ -220,6 +229,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         Close();
+        return 0;
+    case kShowPendingError:
+        if (!pendingError_.empty()) ShowUnhandledError(std::exchange(pendingError_, std::string()));
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

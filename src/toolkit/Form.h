@@ -73,6 +73,10 @@ public:
     // The control that gets the focus when the form is shown.
     void SetActiveControl(TWinControl& control) { activeControl_ = &control; }
 
+    // Shows the error through the general error handler once the form's message loop runs,
+    // that is after what the form was doing is on the screen.
+    void ShowErrorLater(const std::string& message);
+
     // A tooltip for one control of the form: one tooltip window serves them all.
     void SetHint(TWinControl& control, const std::string& hint);
 
@@ -119,6 +123,7 @@ private:
     TButton* defaultButton_ = nullptr;
     TWinControl* activeControl_ = nullptr;
     unique_hwnd tooltip_;
+    std::string pendingError_;
     bool modal_ = false;
     int modalResult_ = mrNone;
     bool mainForm_ = false;

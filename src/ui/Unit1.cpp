@@ -5,9 +5,10 @@
 #include "catalogue/ServiceEntry.h"
 #include "control/ServiceState.h"
 #include "control/StartType.h"
-#include "toolkit/ErrorHandler.h"
 #include "toolkit/Layout.h"
 #include "toolkit/RegistryKey.h"
+#include "ui/ServiceListBox.h"
+#include "ui/Unit2.h"
 #include "utilities/AnsiText.h"
 #include "utilities/HomePage.h"
 #include "utilities/MessageDialog.h"
@@ -19,7 +20,6 @@ using namespace platform;
 
 namespace {
 
-constexpr UINT kReportReadErrors = WM_APP + 1;
 constexpr int kProgramIconId = 1;
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
@@ -87,16 +87,7 @@ void TForm1::SetUpControls() {
     TC_Main.OnChange = [this] { TC_MainChange(); };
 
     child(GLB_List, TC_Main, kIdList);
-    GLB_List.SetAutoItemHeight(false);
-    GLB_List.SetItemHeight(46);
-    GLB_List.SetFlat(false);
-    GLB_List.SetLayout(blGlyphLeft);
-    GLB_List.SetBorderHighlight(clBtnHighlight);
-    GLB_List.SetBorderShadow(clGreen);
-    GLB_List.SetFocusedColor(clMoneyGreen);
-    GLB_List.SetSelectedColor(clSkyBlue);
-    GLB_List.SetFocusedFont(TFont());
-    GLB_List.SetSelectedFont(TFont());
+    ApplyServiceListLook(GLB_List);
     GLB_List.OnClick = [this] { GLB_ListClick(); };
 
     child(PL_Btn, TC_Main, kIdButtonPanel);
@@ -180,6 +171,7 @@ void TForm1::SetUpControls() {
     BB_Update.OnClick = [this] { BB_UpdateClick(); };
     BB_Depend.SetCaption("依存関係");
     BB_Depend.SetGlyphResource("GLYPH_DEPEND", 2);
+    BB_Depend.OnClick = [this] { BB_DependClick(); };
     BB_Close.SetKind(bkClose);
 
     child(IM_Link, PL_Base, kIdLink);
@@ -299,21 +291,8 @@ void TForm1::FormResize() {
 
 void TForm1::TC_MainChange() {
     currentTab_ = std::clamp(TC_Main.TabIndex(), 0, 2);
-    GLB_List.Items().Clear();
     selectedIndex_ = -1;
-
-    const StateList& list = catalogue_.List(static_cast<ServiceTab>(currentTab_));
-    listGlyphs_ = TImageList::View(reinterpret_cast<HIMAGELIST>(list.images->NativeHandle()));
-    GLB_List.SetGlyphs(&listGlyphs_);
-    // One repaint for the whole list, not one per item.
-    ::SendMessageA(GLB_List.Handle(), WM_SETREDRAW, FALSE, 0);
-    for (const std::string& item : list.items) {
-        ServiceEntry entry;
-        SplitServiceItem(item, entry);
-        GLB_List.Items().Add(MakeServiceDisplayText(entry));
-    }
-    ::SendMessageA(GLB_List.Handle(), WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(GLB_List.Handle(), nullptr, TRUE);
+    FillServiceListBox(GLB_List, catalogue_.List(static_cast<ServiceTab>(currentTab_)), listGlyphs_);
     ClearDetails();
 }
 
@@ -404,7 +383,12 @@ bool TForm1::SelectService(const std::string& serviceName) {
     return false;
 }
 
-void TForm1::IM_LinkClick() { VisitHomePage(*this); }
+void TForm1::BB_DependClick() {
+    TForm2 dependencies(system_, *this);
+    dependencies.ShowModal();
+}
+
+void TForm1::IM_LinkClick() { VisitHomePage(system_, *this); }
 
 void TForm1::RefreshServices() {
     selectedIndex_ = -1;
@@ -414,8 +398,11 @@ void TForm1::RefreshServices() {
     const BuildResult result = catalogue_.BuildServiceLists(defaultIcon_.get());
     TC_Main.SetTabIndex(currentTab_);
     TC_MainChange();
-    if (!result.readErrors.empty() && readErrors_.empty()) ::PostMessageA(Handle(), kReportReadErrors, 0, 0);
-    readErrors_ = result.readErrors;
+    // One odd registry value is reported once, after the lists are shown.
+    if (!result.readErrors.empty() && !readErrorReported_) {
+        readErrorReported_ = true;
+        ShowErrorLater(result.readErrors.front().message);
+    }
 }
 
 void TForm1::RunServiceCommand(ServiceCommand command) {
@@ -471,14 +458,5 @@ void TForm1::BB_UpdateClick() {
 HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_.get()); }
 
 HICON TForm1::DefaultServiceIcon() const { return reinterpret_cast<HICON>(defaultIcon_.get()); }
-
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kReportReadErrors) {
-        // One odd registry value is reported once, after the lists are shown.
-        if (!readErrors_.empty()) ShowUnhandledError(readErrors_.front().message);
-        return 0;
-    }
-    return TForm::HandleMessage(message, wParam, lParam);
-}
 
 }  // namespace rondel

@@ -117,6 +117,8 @@ public:
     void ReportServiceError(uint32_t errorCode);
     void CB_StartChange();
     void BB_UpdateClick();
+    // Shows the dependencies window of the service shown, modally.
+    void BB_DependClick();
 
     // The index of the selected item in the current tab's list, -1 for none.
     int SelectedIndex() const { return selectedIndex_; }
@@ -124,9 +126,6 @@ public:
     ServiceCatalogue& Catalogue() { return catalogue_; }
     HICON DriverIcon() const;
     HICON DefaultServiceIcon() const;
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void SetUpControls();
@@ -142,8 +141,7 @@ private:
     int selectedIndex_ = -1;
     int currentTab_ = 0;
     TImageList listGlyphs_ = TImageList::View(nullptr);
-    // Registry errors met by the last build, shown once the window shows the lists.
-    std::vector<ServiceReadError> readErrors_;
+    bool readErrorReported_ = false;
 };
 
 }  // namespace rondel

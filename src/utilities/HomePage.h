@@ -1,7 +1,11 @@
-// The banner's question: whether to visit the program's home page.
+// The banner's road to the program's home page: a question, then the web browser, asked over
+// DDE to open the page, or, when no browser takes the request that way, the user's default
+// browser.
 #pragma once
 
 #include <string>
+
+#include "platform/Platform.h"
 
 namespace rondel {
 
@@ -10,7 +14,17 @@ class TForm;
 // The program's home page.
 inline constexpr const char kHomePageUrl[] = "https://www.example.com/rondel/";
 
-// Asks "ミルテへアクセスしますか？" (Yes/No) for the owning window.
-void VisitHomePage(TForm& owner);
+// The DDE service and topic of the browser, and the execute command for a URL.
+inline constexpr const char kBrowserService[] = "IExplore";
+inline constexpr const char kBrowserTopic[] = "WWW_openUrl";
+std::string OpenUrlCommand(const std::string& url);
+
+// Asks "ミルテへアクセスしますか？"; on Yes opens the home page.
+void VisitHomePage(platform::Platform& system, TForm& owner);
+
+// Hands the URL to the browser's DDE server; when none answers, starts the browser found
+// under the Program Files directory (minimised, not activated) and asks once more. 0 when the
+// command was handed over, -1 otherwise.
+int OpenUrl(platform::Platform& system, TForm& owner, const std::string& url);
 
 }  // namespace rondel

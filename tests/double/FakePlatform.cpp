@@ -481,6 +481,16 @@ std::unique_ptr<IImageList> FakeShell::CreateImageList(int width, int height) {
     return std::make_unique<FakeImageList>(*this, width, height);
 }
 
+uint32_t FakeShell::Execute(const std::string& commandLine, int showCommand) {
+    executed.emplace_back(commandLine, showCommand);
+    return executeResult;
+}
+
+bool FakeShell::OpenDocument(const std::string& document) {
+    openedDocuments.push_back(document);
+    return true;
+}
+
 std::optional<std::string> FakeShell::LoadIndirectString(const std::string& reference) {
     const auto it = indirectStrings.find(reference);
     if (it == indirectStrings.end()) return std::nullopt;

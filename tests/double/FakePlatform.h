@@ -237,7 +237,14 @@ public:
     platform::IconHandle CopyIcon(RawHandle icon) override;
     std::unique_ptr<platform::IImageList> CreateImageList(int width, int height) override;
     std::optional<std::string> LoadIndirectString(const std::string& reference) override;
+    // Nothing is started: the requests are written down, and answered with executeResult.
+    uint32_t Execute(const std::string& commandLine, int showCommand) override;
+    bool OpenDocument(const std::string& document) override;
     void CloseHandle(RawHandle handle) noexcept override;
+
+    uint32_t executeResult = 2;  // ERROR_FILE_NOT_FOUND: nothing started
+    std::vector<std::pair<std::string, int>> executed;
+    std::vector<std::string> openedDocuments;
 
 private:
     FakeFileSystem& files_;

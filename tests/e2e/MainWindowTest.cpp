@@ -40,46 +40,6 @@ bool ByteOrder(const std::string& a, const std::string& b) {
     });
 }
 
-// The icon's opaque pixels (those that look the same on any background) are on the screen
-// where the list draws item index's glyph.
-bool ListShowsIcon(HWND list, int index, HICON icon) {
-    ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
-    ::UpdateWindow(list);
-    ::Sleep(200);
-    const int top = static_cast<int>(::SendMessageA(list, LB_GETTOPINDEX, 0, 0));
-    POINT origin{2, (index - top) * 46 + 7};
-    ::ClientToScreen(list, &origin);
-    HDC screen = ::GetDC(nullptr);
-    unique_hdc memory(::CreateCompatibleDC(screen));
-    unique_hbitmap shot(::CreateCompatibleBitmap(screen, 32, 32)), white(::CreateCompatibleBitmap(screen, 32, 32)),
-        black(::CreateCompatibleBitmap(screen, 32, 32));
-    const HGDIOBJ previous = ::SelectObject(memory.get(), shot.get());
-    ::BitBlt(memory.get(), 0, 0, 32, 32, screen, origin.x, origin.y, SRCCOPY);
-    std::vector<COLORREF> seen, onWhite, onBlack;
-    const auto read = [&](std::vector<COLORREF>& into) {
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) into.push_back(::GetPixel(memory.get(), x, y));
-    };
-    read(seen);
-    for (auto [bitmap, colour, into] : {std::tuple{white.get(), WHITE_BRUSH, &onWhite},
-                                        std::tuple{black.get(), BLACK_BRUSH, &onBlack}}) {
-        ::SelectObject(memory.get(), bitmap);
-        const RECT all{0, 0, 32, 32};
-        ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(colour)));
-        ::DrawIconEx(memory.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-        read(*into);
-    }
-    ::SelectObject(memory.get(), previous);
-    ::ReleaseDC(nullptr, screen);
-    int opaque = 0;
-    for (std::size_t i = 0; i < seen.size(); ++i) {
-        if (onWhite[i] != onBlack[i]) continue;
-        ++opaque;
-        if (seen[i] != onWhite[i]) return false;
-    }
-    return opaque > 100;
-}
-
 TEST(MainWindow, TabsListTheirServicesAndTheDetailsFollowTheSelection) {
     TestService running(ServiceDefinition(Named("MwRunning")).Display("試験 主窓 実行中"));
     TestService noStop(ServiceDefinition(Named("MwNoStop")).Display("試験 主窓 停止不可").Arguments("--no-stop"));

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "FixturePaths.h"
+#include "platform/Win32Handles.h"
 #include "ui/Unit1.h"
 
 namespace rondel::e2e {
@@ -63,6 +66,84 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+HWND ControlOf(HWND root, int id) {
+    ById search{id};
+    if (root != nullptr) ::EnumChildWindows(root, FindById, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+RECT BoundsOf(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    const LRESULT count = Ask(list, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
+        std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+        items.push_back(ToAnsi(text));
+    }
+    return items;
+}
+
+int ListItemOf(HWND list, const std::string& serviceName) {
+    const std::vector<std::string> items = ListItems(list);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].rfind("[ " + serviceName + " ]", 0) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+void ClickListItem(HWND list, int index) {
+    Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
+    const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
+    PostClickAt(list, 60, (index - top) * 46 + 23);
+}
+
+bool ListShowsIcon(HWND list, int index, HICON icon) {
+    Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
+    ::UpdateWindow(list);
+    ::Sleep(200);
+    const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
+    POINT origin{2, (index - top) * 46 + 7};
+    ::ClientToScreen(list, &origin);
+    HDC screen = ::GetDC(nullptr);
+    unique_hdc memory(::CreateCompatibleDC(screen));
+    unique_hbitmap shot(::CreateCompatibleBitmap(screen, 32, 32));
+    unique_hbitmap white(::CreateCompatibleBitmap(screen, 32, 32));
+    unique_hbitmap black(::CreateCompatibleBitmap(screen, 32, 32));
+    const HGDIOBJ previous = ::SelectObject(memory.get(), shot.get());
+    ::BitBlt(memory.get(), 0, 0, 32, 32, screen, origin.x, origin.y, SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    const auto read = [&](std::vector<COLORREF>& into) {
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) into.push_back(::GetPixel(memory.get(), x, y));
+    };
+    std::vector<COLORREF> seen, onWhite, onBlack;
+    read(seen);
+    const RECT all{0, 0, 32, 32};
+    for (auto [bitmap, brush, into] : {std::tuple{white.get(), WHITE_BRUSH, &onWhite},
+                                       std::tuple{black.get(), BLACK_BRUSH, &onBlack}}) {
+        ::SelectObject(memory.get(), bitmap);
+        ::FillRect(memory.get(), &all, static_cast<HBRUSH>(::GetStockObject(brush)));
+        ::DrawIconEx(memory.get(), 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        read(*into);
+    }
+    ::SelectObject(memory.get(), previous);
+    int opaque = 0;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        if (onWhite[i] != onBlack[i]) continue;
+        ++opaque;
+        if (seen[i] != onWhite[i]) return false;
+    }
+    return opaque > 100;
+}
+
 RondelWindow::RondelWindow() {
     std::string line = "\"" + fixtures::BuildDirectory() + "Rondel.exe\"";
     STARTUPINFOA startup{};
@@ -80,46 +161,13 @@ RondelWindow::~RondelWindow() {
     ::CloseHandle(process_.hProcess);
 }
 
-HWND RondelWindow::Control(int id) const {
-    ById search{id};
-    if (main_ != nullptr) ::EnumChildWindows(main_, FindById, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 std::string RondelWindow::Text(int id) const { return RemoteText(Control(id)); }
-
-RECT RondelWindow::Bounds(int id) const {
-    HWND control = Control(id);
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 int RondelWindow::Tab() const { return static_cast<int>(Ask(Control(kIdTabMain), TCM_GETCURSEL)); }
 
 int RondelWindow::Selected() const { return static_cast<int>(Ask(Control(kIdList), LB_GETCURSEL)); }
 
-std::vector<std::string> RondelWindow::Items() const {
-    HWND list = Control(kIdList);
-    std::vector<std::string> items;
-    const LRESULT count = Ask(list, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
-        std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-        const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-        items.push_back(ToAnsi(text));
-    }
-    return items;
-}
-
-int RondelWindow::ItemOf(const std::string& serviceName) const {
-    const std::vector<std::string> items = Items();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].rfind("[ " + serviceName + " ]", 0) == 0) return static_cast<int>(i);
-    return -1;
-}
+std::vector<std::string> RondelWindow::Items() const { return ListItems(Control(kIdList)); }
 
 bool RondelWindow::ChooseTab(int tab) {
     PostClickAt(Control(kIdTabMain), tab * 180 + 90, 11);
@@ -129,10 +177,7 @@ bool RondelWindow::ChooseTab(int tab) {
 bool RondelWindow::Select(const std::string& serviceName) {
     const int index = ItemOf(serviceName);
     if (index < 0) return false;
-    HWND list = Control(kIdList);
-    Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
-    const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
-    PostClickAt(list, 60, (index - top) * 46 + 23);
+    ClickListItem(Control(kIdList), index);
     return WaitFor([&] { return Selected() == index && Text(kIdServiceName) == serviceName; });
 }
 

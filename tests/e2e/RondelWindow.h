@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Unit1.h"
+
 namespace rondel::e2e {
 
 // The text of another process's window, asked in UTF-16 (Wine answers "A" requests across
@@ -17,6 +19,20 @@ std::string RemoteText(HWND window);
 
 // Polls until condition holds; false when it did not within timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+
+// A control by its id, anywhere below a window.
+HWND ControlOf(HWND root, int id);
+// In the client coordinates of the control's parent.
+RECT BoundsOf(HWND control);
+
+// The items of another process's graphic list box, and the index of a service's item.
+std::vector<std::string> ListItems(HWND list);
+int ListItemOf(HWND list, const std::string& serviceName);
+// Scrolls the item into view and clicks it.
+void ClickListItem(HWND list, int index);
+// The icon's opaque pixels (those that look the same on any background) are on the screen
+// where the list draws item index's glyph.
+bool ListShowsIcon(HWND list, int index, HICON icon);
 
 class RondelWindow {
 public:
@@ -30,18 +46,18 @@ public:
     HWND Main() const { return main_; }
     HANDLE Process() const { return process_.hProcess; }
     // A control by its id, anywhere in the window.
-    HWND Control(int id) const;
+    HWND Control(int id) const { return ControlOf(main_, id); }
     std::string Text(int id) const;
     bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
     // In the client coordinates of the control's parent.
-    RECT Bounds(int id) const;
+    RECT Bounds(int id) const { return BoundsOf(Control(id)); }
 
     int Tab() const;
     // The item index selected in the list, -1 for none.
     int Selected() const;
     std::vector<std::string> Items() const;
     // The index of the service's item in the list shown, -1 when it is not there.
-    int ItemOf(const std::string& serviceName) const;
+    int ItemOf(const std::string& serviceName) const { return ListItemOf(Control(kIdList), serviceName); }
 
     // A click on the tab; waits until the tab shows.
     bool ChooseTab(int tab);

@@ -1,0 +1,106 @@
+#include "control/DependencyLookup.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "catalogue/ServiceDetails.h"
+#include "catalogue/ServiceEntry.h"
+#include "toolkit/RegistryKey.h"
+#include "utilities/AnsiText.h"
+
+namespace rondel {
+
+using namespace platform;
+
+namespace {
+
+constexpr uint32_t kDependentsBufferSize = 9216;
+// A list that keeps growing between two requests is asked again a few times, never forever.
+constexpr int kDependentsAttempts = 4;
+
+bool IsDriver(uint32_t serviceType) {
+    return (serviceType & (kServiceKernelDriver | kServiceFileSystemDriver | kServiceRecognizerDriver)) != 0;
+}
+
+bool Listed(const StateList& list, const std::string& name) {
+    const std::string wanted = AsciiLower(name);
+    return std::any_of(list.items.begin(), list.items.end(), [&](const std::string& item) {
+        ServiceEntry entry;
+        SplitServiceItem(item, entry);
+        return AsciiLower(entry.serviceName) == wanted;
+    });
+}
+
+// Appends one service, looked up from its name alone, unless the list has it already.
+void AddService(Platform& system, const std::string& name, StateList& list, const DependencyIcons& icons,
+                std::vector<ServiceReadError>& readErrors) {
+    if (name.empty() || Listed(list, name)) return;
+    const ServiceEntry entry = ReadListedService(system, name, readErrors);
+    IconHandle icon;
+    if (!IsDriver(entry.serviceType)) LoadServiceIcon(system, entry, icon);
+    const RawHandle shown = IsDriver(entry.serviceType) ? icons.driver : (icon ? icon.get() : icons.defaultService);
+    list.images->AddIcon(shown);
+    list.items.push_back(MakeServiceItem(entry));
+}
+
+void Clear(StateList& list) {
+    list.items.clear();
+    list.images->Clear();
+}
+
+}  // namespace
+
+std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value) {
+    std::vector<std::string> names;
+    std::size_t offset = 0;
+    while (offset < value.size()) {
+        const auto begin = value.begin() + static_cast<std::ptrdiff_t>(offset);
+        const auto end = std::find(begin, value.end(), uint8_t{0});
+        if (end == begin) break;
+        names.emplace_back(begin, end);
+        offset += names.back().size() + 1;
+    }
+    return names;
+}
+
+void ListDependencies(Platform& system, const std::string& serviceName, StateList& list,
+                      const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
+    Clear(list);
+    std::vector<uint8_t> value;
+    {
+        // Read rights only; the key goes before the services are looked up.
+        RegistryKey key(system.registry, kHkeyLocalMachine);
+        if (key.OpenKey(ServiceKeyPath(serviceName), kKeyRead) && key.ValueExists("DependOnService"))
+            value = key.ReadBinaryData("DependOnService", std::numeric_limits<std::size_t>::max());
+    }
+    for (const std::string& name : DependOnServiceNames(value)) AddService(system, name, list, icons, readErrors);
+    SortStateList(list.items, *list.images);
+}
+
+void ListDependents(Platform& system, const std::string& serviceName, StateList& list,
+                    const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
+    Clear(list);
+    ServiceEnumeration dependents;
+    {
+        IServiceControlManager& services = system.services;
+        uint32_t error = 0;
+        const ServiceHandle manager = services.OpenManager(kScManagerConnect, error);
+        const ServiceHandle service =
+            manager ? services.OpenServiceByName(manager.get(), serviceName, kServiceEnumerateDependents, error)
+                    : ServiceHandle();
+        uint32_t bufferSize = kDependentsBufferSize;
+        for (int attempt = 0; service && attempt < kDependentsAttempts; ++attempt) {
+            dependents = services.EnumerateDependents(service.get(), kServiceStateAll, bufferSize);
+            // Too many for the buffer: ask again with the size the manager says it needs.
+            if (dependents.error != kErrorMoreData || dependents.bytesNeeded <= bufferSize) break;
+            bufferSize = dependents.bytesNeeded;
+        }
+    }
+    if (dependents.error == 0) {
+        for (const ServiceStatusRecord& record : dependents.records)
+            if (record.serviceName) AddService(system, *record.serviceName, list, icons, readErrors);
+    }
+    SortStateList(list.items, *list.images);
+}
+
+}  // namespace rondel

@@ -1,0 +1,40 @@
+// The services one service depends on (its registry value "DependOnService") and the services
+// that depend on it (as the Service Control Manager enumerates them), each looked up in full
+// like the catalogue's entries, with icons, and sorted by display name.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "catalogue/ServiceCatalogue.h"
+#include "platform/Platform.h"
+
+namespace rondel {
+
+// The names of a "DependOnService" value, read as raw bytes: NUL-terminated names up to the
+// first empty one or the end of the data, whichever comes first. A last name without its NUL
+// ends with the data.
+std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value);
+
+// The icons a list shows for drivers and for services without an icon of their own.
+struct DependencyIcons {
+    platform::RawHandle driver = 0;
+    platform::RawHandle defaultService = 0;
+};
+
+// Empties list, then fills it with the services named in the service's "DependOnService":
+// each name once (ASCII letters in any case), spelled as met first; drivers with the driver
+// icon; names without a key with empty texts and the default icon. Sorted by display name.
+// Registry errors of the listed services are written down in readErrors (see ReadListedService).
+// A value of a string or integer type raises RegistryError (the list stays empty).
+void ListDependencies(platform::Platform& system, const std::string& serviceName, StateList& list,
+                      const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors);
+
+// Empties list, then fills it with every service, in any state, that depends on the service,
+// however many there are. Sorted by display name.
+void ListDependents(platform::Platform& system, const std::string& serviceName, StateList& list,
+                    const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors);
+
+}  // namespace rondel

@@ -1,0 +1,85 @@
+// TForm2: the dependencies window. Modal over the main window, it lists the services the
+// selected service depends on (upper list) and the services that depend on it (lower list);
+// "参照" shows the chosen one in the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/ServiceCatalogue.h"
+#include "control/DependencyLookup.h"
+#include "listbox/GraphicListBox.h"
+#include "platform/Platform.h"
+#include "toolkit/Button.h"
+#include "toolkit/ComCtrls.h"
+#include "toolkit/Form.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/StdCtrls.h"
+
+namespace rondel {
+
+class TForm1;
+
+// The child-window ids of the dependencies window's controls.
+enum Form2ControlId : int {
+    kIdDependClose = 201,
+    kIdBaseName,
+    kIdDependToLabel,
+    kIdDependTo,
+    kIdDependFromLabel,
+    kIdDependFrom,
+    kIdView,
+    kIdDependStatusBar,
+};
+
+inline constexpr int kForm2MinWidth = 420;
+inline constexpr int kForm2MinHeight = 360;
+
+class TForm2 : public TForm {
+public:
+    // Made for the service the main window shows, both lists filled; not shown yet.
+    TForm2(platform::Platform& system, TForm1& mainWindow);
+    ~TForm2() override;
+
+    // The controls, in the order of their windows; the keyboard's tab order is BB_Close,
+    // GLB_DependTo, GLB_DependFrom, BB_View.
+    TBitBtn BB_Close;
+    TLabel LL_BaseName;
+    TLabel LL_DependTo;
+    TGraphicListBox GLB_DependTo;
+    TLabel LL_DependFrom;
+    TGraphicListBox GLB_DependFrom;
+    TBitBtn BB_View;
+    TStatusBar StatusBar1;
+
+    void FormCreate();
+    void FormResize() override;
+    void ListDependencies(const std::string& serviceName);
+    void ListDependents(const std::string& serviceName);
+    void GLB_DependToClick();
+    void GLB_DependFromClick();
+    void BB_ViewClick();
+
+    const StateList& DependencyList() const { return dependencyList_; }
+    const StateList& DependentList() const { return dependentList_; }
+
+private:
+    void SetUpControls();
+    using Lookup = void (*)(platform::Platform&, const std::string&, StateList&, const DependencyIcons&,
+                            std::vector<ServiceReadError>&);
+    void FillList(const std::string& serviceName, Lookup lookup, StateList& list, TGraphicListBox& listBox,
+                  TImageList& glyphs);
+    std::string SelectedServiceName() const;
+
+    platform::Platform& system_;
+    TForm1& main_;
+    StateList dependencyList_;  // with IL_DependTo
+    StateList dependentList_;   // with IL_DependFrom
+    TImageList glyphsTo_ = TImageList::View(nullptr);
+    TImageList glyphsFrom_ = TImageList::View(nullptr);
+    std::vector<ServiceReadError> readErrors_;
+};
+
+}  // namespace rondel

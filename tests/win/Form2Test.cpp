@@ -1,0 +1,99 @@
+// The dependencies window in this process, over services of the in-memory machine: the lower
+// list (Wine's manager names no dependents), the two lists' selections, the jump, and a
+// "DependOnService" the registry read refuses.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "DialogAnswer.h"
+#include "FakePlatform.h"
+#include "ListBoxTestSupport.h"
+#include "catalogue/ServiceEntry.h"
+#include "platform/Win32Platform.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+namespace rondel::testing {
+namespace {
+
+using namespace platform;
+
+std::vector<std::string> Names(const StateList& list) {
+    std::vector<std::string> names;
+    for (const std::string& item : list.items) {
+        ServiceEntry entry;
+        SplitServiceItem(item, entry);
+        names.push_back(entry.serviceName);
+    }
+    return names;
+}
+
+// A selection by the user: the list box tells its parent.
+void Choose(TForm2& form, TGraphicListBox& list, int index) {
+    list.SetItemIndex(index);
+    ::SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(list.ControlId(), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list.Handle()));
+}
+
+class Form2Double : public ::testing::Test {
+protected:
+    Form2Double() {
+        fake.AddService("Main", "本体", "C:\\nowhere\\main.exe", kServiceRunning);
+        fake.AddService("Zeta", "Z 依存", "C:\\nowhere\\z.exe", kServiceStopped);
+        fake.AddService("Beta", "B 依存", "C:\\nowhere\\b.exe", kServiceRunning);
+        fake.AddService("Disk", "ディスク", "\\SystemRoot\\disk.sys", kServiceRunning, kServiceKernelDriver);
+        fake.services.Find("Main")->dependents = {"Zeta", "Disk", "zeta", "Beta"};
+        fake.registry.SetMultiString(fake::FakeMachine::ServiceKey("Main"), "DependOnService", {"Beta"});
+    }
+    TForm1& Main() {
+        if (!main) {
+            main = std::make_unique<TForm1>(system);
+            main->SelectService("Main");
+        }
+        return *main;
+    }
+
+    fake::FakeMachine fake;
+    Win32Platform real;
+    Platform wine = real.View();
+    Platform system{fake.services, fake.registry, wine.files, wine.versions, wine.shell, wine.environment, wine.atoms};
+    std::unique_ptr<TForm1> main;
+};
+
+TEST_F(Form2Double, DependentsSelectionsAndTheJumpToAStoppedDependent) {
+    TForm2 form(system, Main());
+    EXPECT_EQ(Names(form.DependentList()), (std::vector<std::string>{"Beta", "Zeta", "Disk"}))
+        << "every dependent once, by display name";
+    EXPECT_EQ(form.GLB_DependFrom.Items().Count(), 3);
+    EXPECT_EQ(Names(form.DependencyList()), (std::vector<std::string>{"Beta"}));
+
+    // Choosing in one list clears the other's selection.
+    Choose(form, form.GLB_DependTo, 0);
+    Choose(form, form.GLB_DependFrom, 1);
+    EXPECT_EQ(form.GLB_DependTo.ItemIndex(), -1);
+    Choose(form, form.GLB_DependTo, 0);
+    EXPECT_EQ(form.GLB_DependFrom.ItemIndex(), -1);
+
+    // Both selected (set by code): the lower list's choice is the one shown.
+    form.GLB_DependFrom.SetItemIndex(1);
+    form.BB_ViewClick();
+    EXPECT_EQ(Main().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(Main().ED_ServiceName.Text(), "Zeta");
+    EXPECT_EQ(Main().GLB_List.ItemIndex(), Main().SelectedIndex());
+    EXPECT_FALSE(form.HandleAllocated()) << "the window closed";
+}
+
+TEST_F(Form2Double, ARefusedDependOnServiceIsReportedOnceAndTheDependentsStillShow) {
+    fake.registry.SetString(fake::FakeMachine::ServiceKey("Main"), "DependOnService", "Beta");
+    DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
+    TForm2 form(system, Main());
+    PumpMessages(300);
+    EXPECT_EQ(answer.Seen().text, "'DependOnService' のデータ型が不正です.");
+    EXPECT_EQ(form.GLB_DependTo.Items().Count(), 0);
+    EXPECT_EQ(form.GLB_DependFrom.Items().Count(), 3);
+}
+
+}  // namespace
+}  // namespace rondel::testing
