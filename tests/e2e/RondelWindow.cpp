@@ -145,6 +145,8 @@ bool ListShowsIcon(HWND list, int index, HICON icon) {
 }
 
 RondelWindow::RondelWindow() {
+    // A program still closing from the test before would take this start over.
+    WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000);
     std::string line = "\"" + fixtures::BuildDirectory() + "Rondel.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
