@@ -44,24 +44,44 @@ ServiceTab TabOfState(uint32_t currentState) {
     }
 }
 
+std::vector<std::size_t> ExchangeSortOrder(const std::vector<std::string>& names) {
+    const std::size_t n = names.size();
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (n < 2) return order;
+    // The exchanges depend only on which name is greater: compare ranks (equal names, equal
+    // ranks) instead of bytes, so each of the n·(n−1)/2 steps is one integer comparison.
+    std::vector<std::size_t> byName(order);
+    std::sort(byName.begin(), byName.end(), [&](std::size_t a, std::size_t b) { return NameGreater(names[b], names[a]); });
+    std::vector<uint32_t> rank(n);
+    uint32_t current = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k > 0 && NameGreater(names[byName[k]], names[byName[k - 1]])) ++current;
+        rank[byName[k]] = current;
+    }
+    std::vector<uint32_t> at(n);
+    for (std::size_t k = 0; k < n; ++k) at[k] = rank[k];
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (at[i] > at[j]) {
+                std::swap(at[i], at[j]);
+                std::swap(order[i], order[j]);
+            }
+        }
+    }
+    return order;
+}
+
 void SortStateList(std::vector<std::string>& items, IImageList& images) {
     const std::size_t n = items.size();
     if (n < 2) return;
-
-    // The exchange sort runs on positions; the texts and icons are moved once at the end.
     std::vector<std::string> names(n);
     for (std::size_t k = 0; k < n; ++k) {
         ServiceEntry entry;
         SplitServiceItem(items[k], entry);
         names[k] = std::move(entry.displayName);
     }
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (NameGreater(names[order[i]], names[order[j]])) std::swap(order[i], order[j]);
-        }
-    }
+    const std::vector<std::size_t> order = ExchangeSortOrder(names);
 
     std::vector<std::string> sorted(n);
     for (std::size_t k = 0; k < n; ++k) sorted[k] = std::move(items[order[k]]);
@@ -78,11 +98,11 @@ void SortStateList(std::vector<std::string>& items, IImageList& images) {
 }
 
 ServiceEntry ReadListedService(Platform& system, const std::string& serviceName,
-                               std::vector<ServiceReadError>& errors) {
+                               std::vector<ServiceReadError>& errors, ExecutableCache* cache) {
     ServiceEntry entry;
     entry.serviceName = serviceName;
     try {
-        ReadServiceInfo(system, entry);
+        ReadServiceInfo(system, entry, cache);
     } catch (const RegistryError& error) {
         // One odd registry value must not hide the rest of the machine.
         errors.push_back({serviceName, error.what()});
@@ -100,17 +120,42 @@ void ServiceCatalogue::Clear() {
 }
 
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
-                                  BuildResult& result) {
-    StateList& list = lists_[TabOfState(currentState)];
-    const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors);
-    IconHandle icon;
-    LoadServiceIcon(system_, entry, icon);
-    list.images->AddIcon(icon ? icon.get() : defaultIcon);
-    list.items.push_back(MakeServiceItem(entry));
+                                  ExecutableCache& cache, BuildResult& result) {
+    const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors, &cache);
+    const RawHandle icon = cache.IconOf(entry.executablePath);
+    found_[TabOfState(currentState)].push_back({MakeServiceItem(entry), entry.displayName, icon ? icon : defaultIcon});
+}
+
+void ServiceCatalogue::Place(StateList& list, std::vector<Found>& found) {
+    // What the list held already is sorted together with the new (its icons copied out first).
+    std::vector<IconHandle> kept;
+    std::vector<Found> all;
+    for (std::size_t k = 0; k < list.items.size(); ++k) {
+        ServiceEntry entry;
+        SplitServiceItem(list.items[k], entry);
+        kept.push_back(list.images->GetIcon(static_cast<int>(k)));
+        all.push_back({list.items[k], entry.displayName, kept.back().get()});
+    }
+    for (Found& f : found) all.push_back(std::move(f));
+    found.clear();
+
+    std::vector<std::string> names(all.size());
+    for (std::size_t k = 0; k < all.size(); ++k) names[k] = all[k].displayName;
+    const std::vector<std::size_t> order = ExchangeSortOrder(names);
+    std::vector<RawHandle> icons(all.size());
+    list.items.resize(all.size());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        list.items[k] = std::move(all[order[k]].item);
+        icons[k] = all[order[k]].icon;
+    }
+    // Image k is the icon of item k; no icon is copied or replaced after it was added.
+    list.images->Clear();
+    list.images->AddIcons(icons);
 }
 
 BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
     BuildResult result;
+    ExecutableCache cache(system_);  // the icons it holds live until the image lists have their copies
     IServiceControlManager& services = system_.services;
     uint32_t error = 0;
     // Listing needs no more than this; the requests open their own handles with their own rights.
@@ -139,7 +184,7 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
             }
             for (const ServiceStatusRecord& record : batch.records) {
                 if (!record.serviceName) continue;  // never dereference a null name
-                AddService(*record.serviceName, record.status.currentState, defaultIcon, result);
+                AddService(*record.serviceName, record.status.currentState, defaultIcon, cache, result);
             }
             if (batch.error == 0) break;
             if (!moreData) {
@@ -149,9 +194,7 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
         }
     }
 
-    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
-        SortStateList(lists_[tab].items, *lists_[tab].images);
-    }
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) Place(lists_[tab], found_[tab]);
     return result;
 }
 

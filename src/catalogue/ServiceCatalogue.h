@@ -30,6 +30,11 @@ struct StateList {
 // of equal names the program keeps, and moves each icon along with its item.
 void SortStateList(std::vector<std::string>& items, platform::IImageList& images);
 
+// The exchange sort's result as positions: element k of the result is the index, in names, of
+// what ends at position k. For i < j, names i and j are exchanged when i's is greater (unsigned
+// bytes), which fixes the order of equal names.
+std::vector<std::size_t> ExchangeSortOrder(const std::vector<std::string>& names);
+
 // A registry error met while reading one service; the service is still listed.
 struct ServiceReadError {
     std::string serviceName;
@@ -39,8 +44,9 @@ struct ServiceReadError {
 // A service as a list shows it: its entry read from its name alone. A registry value of the
 // wrong kind does not hide it: the error is written down in errors and the service is listed
 // with what was read before it.
+class ExecutableCache;
 ServiceEntry ReadListedService(platform::Platform& system, const std::string& serviceName,
-                               std::vector<ServiceReadError>& errors);
+                               std::vector<ServiceReadError>& errors, ExecutableCache* cache = nullptr);
 
 struct BuildResult {
     uint32_t openError = 0;         // the manager could not be opened
@@ -68,11 +74,20 @@ public:
     static constexpr uint32_t kEnumBufferSize = 9216;
 
 private:
+    // A service found by the enumeration, before it takes its place in its list.
+    struct Found {
+        std::string item;
+        std::string displayName;
+        platform::RawHandle icon;  // the cache's or the default icon
+    };
     void AddService(const std::string& serviceName, uint32_t currentState, platform::RawHandle defaultIcon,
-                    BuildResult& result);
+                    ExecutableCache& cache, BuildResult& result);
+    // Adds the found services to the list, sorts it, and fills its image list once, in order.
+    static void Place(StateList& list, std::vector<Found>& found);
 
     platform::Platform& system_;
     std::array<StateList, 3> lists_;
+    std::array<std::vector<Found>, 3> found_;
 };
 
 }  // namespace rondel

@@ -33,7 +33,43 @@ void FromSystemRoot(IEnvironment& environment, std::string& path) {
     ExtractExecutablePath(path, environment);
 }
 
+// Company and description of the file the details rule found, or of none.
+ExecutableCache::Strings StringsOfFile(Platform& system, const std::optional<std::string>& file) {
+    if (!file) return {kUnknown, kExecutableNotFound};
+    TWexProductInfo info;
+    GetProductInfo(system, *file, info);
+    return {info.CompanyName.empty() ? kUnknown : info.CompanyName,
+            info.FileDescription.empty() ? kUnknown : info.FileDescription};
+}
+
 }  // namespace
+
+const ExecutableCache::Strings& ExecutableCache::StringsOf(const std::string& imagePath) {
+    if (const auto known = stringsByImagePath_.find(imagePath); known != stringsByImagePath_.end())
+        return known->second;
+    const std::optional<std::string> file = ResolveExecutableForDetails(system_, imagePath);
+    Strings strings;
+    if (!file) {
+        strings = StringsOfFile(system_, file);
+    } else if (const auto read = stringsByFile_.find(*file); read != stringsByFile_.end()) {
+        strings = read->second;
+    } else {
+        strings = stringsByFile_.emplace(*file, StringsOfFile(system_, file)).first->second;
+    }
+    return stringsByImagePath_.emplace(imagePath, std::move(strings)).first->second;
+}
+
+RawHandle ExecutableCache::IconOf(const std::string& executablePath) {
+    if (const auto known = iconByPath_.find(executablePath); known != iconByPath_.end()) return known->second;
+    RawHandle icon = 0;
+    if (const auto file = ResolveExecutableForIcon(system_, executablePath)) {
+        auto extracted = iconByFile_.find(*file);
+        if (extracted == iconByFile_.end()) extracted = iconByFile_.emplace(*file, system_.shell.AssociatedIcon(*file)).first;
+        icon = extracted->second.get();
+    }
+    iconByPath_.emplace(executablePath, icon);
+    return icon;
+}
 
 std::string ServiceKeyPath(const std::string& serviceName) {
     return "\\SYSTEM\\CurrentControlSet\\Services\\" + serviceName;
@@ -66,8 +102,7 @@ std::optional<std::string> ResolveExecutableForIcon(Platform& system, std::strin
     return std::nullopt;
 }
 
-void ReadServiceInfo(Platform& system, ServiceEntry& entry) {
-    TWexProductInfo info;
+void ReadServiceInfo(Platform& system, ServiceEntry& entry, ExecutableCache* cache) {
     entry.displayName.clear();
     entry.executablePath.clear();
     entry.company.clear();
@@ -84,15 +119,11 @@ void ReadServiceInfo(Platform& system, ServiceEntry& entry) {
     CutToPathLength(imagePath);
     entry.executablePath = imagePath;
 
-    entry.company = kUnknown;
-    entry.description = kUnknown;
-    if (const auto file = ResolveExecutableForDetails(system, imagePath)) {
-        GetProductInfo(system, *file, info);
-        if (!info.CompanyName.empty()) entry.company = info.CompanyName;
-        if (!info.FileDescription.empty()) entry.description = info.FileDescription;
-    } else {
-        entry.description = kExecutableNotFound;
-    }
+    const ExecutableCache::Strings strings = cache != nullptr
+                                                 ? cache->StringsOf(imagePath)
+                                                 : StringsOfFile(system, ResolveExecutableForDetails(system, imagePath));
+    entry.company = strings.company;
+    entry.description = strings.description;
 }
 
 void LoadServiceIcon(Platform& system, const ServiceEntry& entry, IconHandle& icon) {

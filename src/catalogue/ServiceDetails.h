@@ -5,6 +5,7 @@
 // to an existing file by a fixed sequence of steps, which differ slightly between the two.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -20,11 +21,36 @@ std::string ServiceKeyPath(const std::string& serviceName);
 // gives the text it names, or the stored text when it cannot be resolved.
 std::string ResolveIndirectString(platform::IShell& shell, const std::string& stored);
 
+// What one build learns about the executables it meets, so that each is resolved, its version
+// strings read and its icon extracted once, however many services it runs (the way the
+// services a host process serves share their host). Within one build the results are those of
+// the rules below, call for call.
+class ExecutableCache {
+public:
+    explicit ExecutableCache(platform::Platform& system) : system_(system) {}
+
+    struct Strings {
+        std::string company;
+        std::string description;
+    };
+    // The company and description for a stored image path, as ReadServiceInfo gives them.
+    const Strings& StringsOf(const std::string& imagePath);
+    // The icon LoadServiceIcon gives for an entry's executable path, owned by the cache; 0 for none.
+    platform::RawHandle IconOf(const std::string& executablePath);
+
+private:
+    platform::Platform& system_;
+    std::map<std::string, Strings> stringsByImagePath_;
+    std::map<std::string, Strings> stringsByFile_;
+    std::map<std::string, platform::RawHandle> iconByPath_;
+    std::map<std::string, platform::IconHandle> iconByFile_;
+};
+
 // Fills display name, executable path, company, description and service type from the
 // service name, reading the key with read rights only. A key that does not open leaves four
 // empty strings and type 0. A registry value of the wrong kind raises RegistryError; the
 // fields read before it keep their values.
-void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry);
+void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry, ExecutableCache* cache = nullptr);
 
 // Gives icon the first icon of the service's executable; leaves it untouched when there is none.
 void LoadServiceIcon(platform::Platform& system, const ServiceEntry& entry, platform::IconHandle& icon);

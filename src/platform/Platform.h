@@ -106,6 +106,15 @@ public:
     // "\VarFileInfo\Translation": each entry is language (low word) and code page (high word).
     virtual std::optional<std::vector<uint32_t>> QueryTranslations(
         std::span<const uint8_t> block) = 0;
+    // The whole version-information block of a file: VersionInfoSize, then ReadVersionInfo
+    // into a block of that size (which a system may do in one step). Empty when there is none.
+    virtual std::vector<uint8_t> VersionBlock(const std::string& file) {
+        const uint32_t size = VersionInfoSize(file);
+        if (size == 0) return {};
+        std::vector<uint8_t> block(size);
+        ReadVersionInfo(file, block);
+        return block;
+    }
     // A string value of the block, up to its first NUL; nullopt when the query fails.
     virtual std::optional<std::string> QueryString(std::span<const uint8_t> block,
                                                    const std::string& subBlock) = 0;
@@ -121,6 +130,13 @@ public:
     // Appends a copy of the icon; returns its index. A list never falls out of step with the
     // items it belongs to: an icon that cannot be added still takes an (empty) image.
     virtual int AddIcon(RawHandle icon) = 0;
+    // Appends copies of the icons in this order (the first gets the returned index); the same
+    // as AddIcon for each, which a list may do faster, drawing an icon met again only once.
+    virtual int AddIcons(std::span<const RawHandle> icons) {
+        const int first = Count();
+        for (const RawHandle icon : icons) AddIcon(icon);
+        return first;
+    }
     virtual bool ReplaceIcon(int index, RawHandle icon) = 0;
     // A new icon made from image index; empty when the index is out of range.
     virtual IconHandle GetIcon(int index) = 0;

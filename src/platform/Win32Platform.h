@@ -37,6 +37,7 @@ public:
     std::string ModuleFileName() override;
     uint32_t VersionInfoSize(const std::string& file) override;
     bool ReadVersionInfo(const std::string& file, std::span<uint8_t> block) override;
+    std::vector<uint8_t> VersionBlock(const std::string& file) override;
     std::optional<std::vector<uint32_t>> QueryTranslations(std::span<const uint8_t> block) override;
     std::optional<std::string> QueryString(std::span<const uint8_t> block, const std::string& subBlock) override;
 };

@@ -53,6 +53,7 @@ std::optional<std::string> FirstField(const std::string& text, char quote) {
 
     const std::size_t start = i + 1;
     std::string field;
+    field.reserve(text.size() - start);  // one allocation, not one per byte
     for (std::size_t j = start; j < text.size(); ++j) {
         if (text[j] != quote) {
             field += text[j];

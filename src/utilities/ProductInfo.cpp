@@ -67,11 +67,9 @@ int GetProductInfo(platform::Platform& system, const std::string& fileName, TWex
     ClearProductInfo(info);  // nothing of a previous file may survive
     if (!system.files.FileExists(fileName)) return -1;
 
-    const uint32_t size = system.versions.VersionInfoSize(fileName);
-    if (size == 0) return -1;
     // The vector releases the block on every way out.
-    std::vector<uint8_t> block(size);
-    system.versions.ReadVersionInfo(fileName, block);
+    const std::vector<uint8_t> block = system.versions.VersionBlock(fileName);
+    if (block.empty()) return -1;
 
     const auto translations = system.versions.QueryTranslations(block);
     // An empty list names no table at all: treat it like a missing one.

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
+#include <numeric>
 #include <set>
 #include <string>
 
 #include "FakePlatform.h"
 #include "catalogue/ServiceCatalogue.h"
+#include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
 
 namespace rondel {
@@ -241,6 +244,63 @@ TEST_F(CatalogueTest, ListingGivesTabsInOrderAndTheStoredTextsWithCrLf) {
               "2\tS\t停止\tx\t不明\t実行ファイルが見つかりません\t\r\n");
     EXPECT_EQ(machine.shell.PictureOf(LoadSystemIcon(system, kDefaultServiceIconIndex).get()), "default");
     EXPECT_EQ(machine.shell.PictureOf(LoadSystemIcon(system, kDriverIconIndex).get()), "driver");
+}
+
+// The fast paths give what the plain procedure gives: the exchange sort done on the bytes,
+// and every service read on its own with its icon added and moved along by SortStateList.
+TEST(ExchangeSortOrder, IsThePlainExchangeSortOnRandomNamesWithManyEqual) {
+    unsigned seed = 7;
+    const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    const std::vector<std::string> alphabet = {"", "A", "AB", "a", "B", "ab", "\x83T", "\x82\xA0", "\x83T\x81"};
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::string> names(next() % 40);
+        for (auto& name : names) name = alphabet[next() % alphabet.size()];
+        std::vector<std::size_t> plain(names.size());
+        std::iota(plain.begin(), plain.end(), std::size_t{0});
+        std::vector<std::string> at = names;
+        for (std::size_t i = 0; i + 1 < at.size(); ++i)
+            for (std::size_t j = i + 1; j < at.size(); ++j)
+                if (std::lexicographical_compare(at[j].begin(), at[j].end(), at[i].begin(), at[i].end(),
+                                                 [](char x, char y) { return uint8_t(x) < uint8_t(y); })) {
+                    std::swap(at[i], at[j]);
+                    std::swap(plain[i], plain[j]);
+                }
+        EXPECT_EQ(ExchangeSortOrder(names), plain) << "round " << round;
+    }
+}
+
+TEST_F(CatalogueTest, SharedExecutablesGiveWhatEachServiceReadOnItsOwnGives) {
+    fake::FakeVersionInfo shared;
+    shared.tables["041104B0"] = {{"CompanyName", "共有"}};
+    machine.files.AddFile("C:\\WINDOWS\\system32\\host.exe", FakeFile{shared, std::string("host-icon")});
+    machine.files.AddFile("C:\\own\\a.exe", FakeFile{std::nullopt, std::string("a-icon")});
+    const char* images[] = {"%SystemRoot%\\system32\\host.exe -k one", "\"C:\\WINDOWS\\system32\\host.exe\" -k two",
+                            "system32\\host -k three", "C:\\own\\a.exe", "C:\\missing\\b.exe", "\\SystemRoot\\x.sys"};
+    for (int i = 0; i < 60; ++i)
+        machine.AddService("S" + std::to_string(100 + i), "名前" + std::to_string(i % 7), images[i % 6],
+                           i % 3 == 0 ? kServiceRunning : kServiceStopped);
+    machine.registry.SetString(FakeMachine::ServiceKey("S105"), "Type", "16");  // listed with an error
+
+    Build();
+    // The plain way: each service on its own, its icon appended, then sorted with its icons.
+    std::vector<ServiceReadError> errors;
+    std::array<std::vector<std::string>, 3> items;
+    std::array<std::unique_ptr<IImageList>, 3> icons;
+    for (auto& list : icons) list = machine.shell.CreateImageList(32, 32);
+    for (const auto& service : machine.services.services) {
+        const ServiceEntry entry = ReadListedService(system, service.name, errors);
+        IconHandle icon;
+        LoadServiceIcon(system, entry, icon);
+        const ServiceTab tab = TabOfState(service.currentState);
+        icons[tab]->AddIcon(icon ? icon.get() : defaultIcon.get());
+        items[tab].push_back(MakeServiceItem(entry));
+    }
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
+        SortStateList(items[tab], *icons[tab]);
+        EXPECT_EQ(catalogue.List(tab).items, items[tab]);
+        EXPECT_EQ(Pictures(catalogue.List(tab)), static_cast<const FakeImageList&>(*icons[tab]).Pictures());
+    }
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 }  // namespace

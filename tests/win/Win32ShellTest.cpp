@@ -3,8 +3,10 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "FixturePaths.h"
+#include "ListBoxTestSupport.h"
 #include "platform/Win32Handles.h"
 #include "platform/Win32Platform.h"
 
@@ -116,6 +118,51 @@ TEST(Win32Shell, ImageListKeepsInStepWithItsItems) {
     images->Clear();
     EXPECT_EQ(images->Count(), 0);
     EXPECT_FALSE(images->GetIcon(0));
+}
+
+// Pixels of image index drawn on a background of one colour.
+std::vector<COLORREF> Drawn(rondel::platform::IImageList& images, int index, COLORREF background) {
+    rondel::unique_hdc dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    rondel::unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+    rondel::unique_hbrush brush(CreateSolidBrush(background));
+    RECT all{0, 0, 32, 32};
+    FillRect(dc.get(), &all, brush.get());
+    ImageList_Draw(reinterpret_cast<HIMAGELIST>(images.NativeHandle()), index, dc.get(), 0, 0, ILD_NORMAL);
+    GdiFlush();
+    std::vector<COLORREF> pixels(static_cast<const COLORREF*>(bits), static_cast<const COLORREF*>(bits) + 32 * 32);
+    SelectObject(dc.get(), old);
+    return pixels;
+}
+
+// All icons in one call give the images that one call per icon gives: icons with and without
+// an alpha channel, none, one met again, and one of another size.
+TEST(Win32Shell, IconsAddedTogetherAreTheImagesAddedOneByOne) {
+    Win32Shell shell;
+    Win32Environment environment;
+    const IconHandle shellIcon = shell.IconOfFile(environment.SystemDirectory() + "\\shell32.dll", 2);
+    const IconHandle fixture = shell.AssociatedIcon(FixturePath("vi_japanese.exe"));
+    const IconHandle service = shell.AssociatedIcon(rondel::fixtures::TestServicePath());
+    const rondel::unique_hicon large = rondel::testing::IconFromPixels(48, 48, [](int x, int y) {
+        return x < y ? 0xFF2060C0u : 0u;
+    });
+    ASSERT_TRUE(shellIcon && fixture && service);
+    const std::vector<RawHandle> icons = {fixture.get(), shellIcon.get(), 0, fixture.get(), service.get(),
+                                          reinterpret_cast<RawHandle>(large.get()), shellIcon.get()};
+    auto together = shell.CreateImageList(32, 32);
+    auto oneByOne = shell.CreateImageList(32, 32);
+    oneByOne->AddIcon(service.get());
+    together->AddIcon(service.get());
+    EXPECT_EQ(together->AddIcons(icons), 1) << "the index of the first";
+    for (const RawHandle icon : icons) oneByOne->AddIcon(icon);
+    ASSERT_EQ(together->Count(), oneByOne->Count());
+    for (int k = 0; k < together->Count(); ++k)
+        for (const COLORREF background : {RGB(255, 255, 255), RGB(0, 0, 0), RGB(30, 200, 10)})
+            EXPECT_EQ(Drawn(*together, k, background), Drawn(*oneByOne, k, background)) << "image " << k;
+    EXPECT_EQ(together->AddIcons({}), together->Count());
 }
 
 // The fixture library's string table, in code page 932. Wine's SHLoadIndirectString does not

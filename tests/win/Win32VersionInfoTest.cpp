@@ -1,10 +1,12 @@
 // The version-resource side of the seam against Wine's version.dll and the vi_* fixtures.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "FixturePaths.h"
+#include "TestService.h"
 #include "platform/Win32Platform.h"
 
 namespace {
@@ -106,6 +108,34 @@ TEST(Win32VersionInfo, WinesOwnBinaries) {
     EXPECT_EQ(files.QueryString(block, "\\StringFileInfo\\040904E4\\CompanyName"), std::nullopt);
     EXPECT_EQ(files.VersionInfoSize(system + "services.exe"), 0u);
     EXPECT_EQ(files.VersionInfoSize(system + "svchost.exe"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The block read in one load gives every query what the two-step block gives.
+TEST(Win32VersionInfo, OneLoadBlockAnswersAsTheTwoStepBlock) {
+    Win32FileSystem files;
+    char systemDir[MAX_PATH] = {};
+    GetSystemDirectoryA(systemDir, MAX_PATH);
+    const std::string keys[] = {"CompanyName", "FileDescription", "FileVersion", "ProductName", "ProductVersion"};
+    for (const std::string& file : {FixturePath("vi_japanese.exe"), FixturePath("vi_company_only.exe"),
+                                    FixturePath("vi_missing_table.exe"), FixturePath("vi_no_translation.exe"),
+                                    rondel::fixtures::TestServicePath(), std::string(systemDir) + "\\shell32.dll"}) {
+        const std::vector<uint8_t> twoStep = ReadBlock(files, file);
+        const std::vector<uint8_t> oneLoad = files.VersionBlock(file);
+        ASSERT_FALSE(oneLoad.empty()) << file;
+        const auto translations = files.QueryTranslations(twoStep);
+        EXPECT_EQ(files.QueryTranslations(oneLoad), translations) << file;
+        for (const std::string& table : {std::string("041104B0"), std::string("040904E4"), std::string("040904B0")})
+            for (const std::string& key : keys) {
+                const std::string query = "\\StringFileInfo\\" + table + "\\" + key;
+                EXPECT_EQ(files.QueryString(oneLoad, query), files.QueryString(twoStep, query)) << file << query;
+            }
+    }
+    EXPECT_TRUE(files.VersionBlock(FixturePath("vi_none.exe")).empty());
+    EXPECT_TRUE(files.VersionBlock(FixturePath("no-such-file.exe")).empty());
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The benchmark of a refresh under Wine: installs what is needed, builds the windows preset, and
+# runs RondelBench.exe in a prefix of its own (build/windows/wine-bench), then the native
+# benchmarks of the sort and the catalogue against the in-memory machine (release build).
+#   scripts/bench.sh [--sizes 300,1000] [--rounds 9]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset windows >/dev/null && cmake --build --preset windows --target RondelBench >/dev/null
+# The native figures come from an optimised build without the sanitizers of the test preset.
+cmake -S . -B build/native-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/native-release --target rondel_bench >/dev/null
+run=(tests/wine/wine-run --root build/windows/wine-bench)
+"${run[@]}" --setup
+trap '"${run[@]}" --shutdown' EXIT
+echo "== under Wine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+"${run[@]}" build/windows/bin/RondelBench.exe "$@" | iconv -f CP932 -t UTF-8
+echo "== natively, against the in-memory machine"
+build/native-release/bin/rondel_bench --benchmark_min_time=0.2
