@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/Win32Handles.h"
+#include "toolkit/Bitmap.h"
 
 namespace rondel::platform {
 
@@ -324,19 +325,7 @@ public:
 
 private:
     // A 32-bit top-down strip of n images.
-    unique_hbitmap CreateStrip(int n, DWORD** bits) const {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_ * n;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* pixels = nullptr;
-        unique_hbitmap strip(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-        *bits = static_cast<DWORD*>(pixels);
-        return strip;
-    }
+    unique_hbitmap CreateStrip(int n, DWORD** bits) const { return CreatePixelBitmap(nullptr, width_ * n, height_, bits); }
 
     // The icon's colour (alpha included) and mask into image k of the strips; false for an icon
     // that is not of the list's size or has no colour bitmap.
