@@ -10,6 +10,15 @@ if(MSVC)
 else()
   add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-Wall> $<$<COMPILE_LANGUAGE:C,CXX>:-Wextra>
                       $<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8> $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP932>)
+  # The program's and the tests' own code: every warning is an error.
+  set(RONDEL_WARNINGS -Werror -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-qual -Wformat=2
+                      -Wimplicit-fallthrough -Wnull-dereference -Wmissing-declarations -Wundef -Wvla)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    list(APPEND RONDEL_WARNINGS -Wduplicated-cond -Wduplicated-branches -Wlogical-op -Wuseless-cast)
+  endif()
+  list(TRANSFORM RONDEL_WARNINGS PREPEND "$<$<COMPILE_LANGUAGE:CXX>:" OUTPUT_VARIABLE rondel_warning_flags)
+  list(TRANSFORM rondel_warning_flags APPEND ">")
+  add_compile_options(${rondel_warning_flags})
 endif()
 
 if(WIN32)

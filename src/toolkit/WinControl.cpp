@@ -256,7 +256,7 @@ LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CommandNotification(HIWORD(wParam));
         return 0;
     case WM_TIMER:
-        FireTimer(static_cast<UINT_PTR>(wParam));
+        FireTimer(wParam);
         return 0;
     case WM_MOUSEMOVE:
         TrackMouse();

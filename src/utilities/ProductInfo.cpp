@@ -33,7 +33,7 @@ std::string* FieldOf(TWexProductInfo& info, std::size_t key) {
 std::string TablePrefix(uint32_t translation) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04X%04X\\",
-                  static_cast<unsigned>(translation & 0xFFFFu), static_cast<unsigned>(translation >> 16));
+                  translation & 0xFFFFu, translation >> 16);
     return prefix;
 }
 

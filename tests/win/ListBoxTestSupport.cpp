@@ -186,8 +186,7 @@ bool AllPixels(const ItemPicture& picture, const RECT& rect, COLORREF color) {
     if (differences == 0) return ::testing::AssertionSuccess();
     char text[160];
     std::snprintf(text, sizeof(text), "%d pixels differ; first at (%d, %d): %06lx, expected %06lx", differences, firstX,
-                  firstY, static_cast<unsigned long>(actual.At(firstX, firstY)),
-                  static_cast<unsigned long>(expected.At(firstX, firstY)));
+                  firstY, actual.At(firstX, firstY), expected.At(firstX, firstY));
     return ::testing::AssertionFailure() << text;
 }
 
