@@ -44,8 +44,9 @@ TEST(ExtractExecutablePath, WorkedExamplesOfStoredImagePaths) {
 
 TEST(ExtractExecutablePath, QuotesCountOnlyInPairsAndApostrophesOnlyBeforeADriveColon) {
     fake::FakeEnvironment environment;
-    // A lone quote of either kind is part of the text.
+    // A lone quote of either kind is part of the text, at the start too.
     EXPECT_EQ(Extract(R"(C:\x\a"b.exe -k)", environment), R"(C:\x\a"b.exe)");
+    EXPECT_EQ(Extract(R"("C:\a b\c.exe -x)", environment), R"("C:\a b\c.exe)");
     EXPECT_EQ(Extract(R"('C:\a b\c.exe -x)", environment), R"('C:\a b\c.exe)");
     // Apostrophe-quoted with a drive colon after the first apostrophe.
     EXPECT_EQ(Extract(R"('C:\a b\c.exe' -x)", environment), R"(C:\a b\c.exe)");

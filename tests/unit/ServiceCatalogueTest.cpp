@@ -130,11 +130,16 @@ TEST(SortStateList, ExchangeOrderOfEqualNamesAndIconsMoveWithTheirItems) {
               (std::vector<std::string>{"empty", "upper", "longer", "lower", "hira", "kana"}));
     for (std::size_t k = 0; k < items.size(); ++k) EXPECT_EQ(pictures[k], "icon-" + Field(items[k], 0));
 
-    // Zero or one item: nothing is touched.
+    // Zero or one item: nothing is touched, neither the item nor its icon.
     std::vector<std::string> one{items[0]};
     auto single = machine.shell.CreateImageList(32, 32);
+    single->AddIcon(machine.shell.MakeIcon("only").get());
     SortStateList(one, *single);
-    EXPECT_EQ(single->Count(), 0);
+    EXPECT_EQ(one, std::vector<std::string>{items[0]});
+    EXPECT_EQ(static_cast<const FakeImageList&>(*single).Pictures(), std::vector<std::string>{"only"});
+    std::vector<std::string> none;
+    SortStateList(none, *single);
+    EXPECT_TRUE(none.empty());
 }
 
 TEST_F(CatalogueTest, EnumerationPagesThroughManyBatchesAndListsEveryServiceOnce) {
