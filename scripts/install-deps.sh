@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ make
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    clang-14 libclang-rt-14-dev llvm-14  # the fuzz preset: libFuzzer, sanitizer runtimes, llvm-symbolizer
     wine wine64
     xvfb xauth x11-utils imagemagick
     fonts-ipafont-gothic fonts-wine locales

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The test command: installs what is needed, builds both presets and runs every suite
-# (native unit tests, the Win32 tests under Wine, the end-to-end tests), then prints one line
-# "N passed, N failed" counting them all.
+# The test command: installs what is needed, builds the three presets and runs every suite
+# (native unit tests, the Win32 tests under Wine, the end-to-end tests, then each fuzz target
+# for 20 seconds), then prints one line "N passed, N failed" counting them all.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,7 +26,7 @@ count() {
     failed=$((failed + bad))
 }
 
-for preset in native windows; do
+for preset in native windows fuzz; do
     log=build/test-$preset.log
     mkdir -p build
     echo "== $preset: configure and build"

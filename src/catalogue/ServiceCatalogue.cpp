@@ -123,7 +123,13 @@ void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t curre
                                   ExecutableCache& cache, BuildResult& result) {
     const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors, &cache);
     const RawHandle icon = cache.IconOf(entry.executablePath);
-    found_[TabOfState(currentState)].push_back({MakeServiceItem(entry), entry.displayName, icon ? icon : defaultIcon});
+    std::string item = MakeServiceItem(entry);
+    // Sorted by the display name the item gives back, as SortStateList sorts and the list shows
+    // it: a TAB or line break in the service or display name moves it to another field.
+    ServiceEntry shown;
+    SplitServiceItem(item, shown);
+    found_[TabOfState(currentState)].push_back(
+        {std::move(item), std::move(shown.displayName), icon ? icon : defaultIcon});
 }
 
 void ServiceCatalogue::Place(StateList& list, std::vector<Found>& found) {

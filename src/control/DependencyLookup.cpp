@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
@@ -22,19 +23,14 @@ bool IsDriver(uint32_t serviceType) {
     return (serviceType & (kServiceKernelDriver | kServiceFileSystemDriver | kServiceRecognizerDriver)) != 0;
 }
 
-bool Listed(const StateList& list, const std::string& name) {
-    const std::string wanted = AsciiLower(name);
-    return std::any_of(list.items.begin(), list.items.end(), [&](const std::string& item) {
-        ServiceEntry entry;
-        SplitServiceItem(item, entry);
-        return AsciiLower(entry.serviceName) == wanted;
-    });
-}
+// The names listed so far, ASCII letters lowered. Kept beside the list rather than split back
+// out of its items: a name holding a TAB or a line break does not come back out whole.
+using ListedNames = std::set<std::string>;
 
 // Appends one service, looked up from its name alone, unless the list has it already.
-void AddService(Platform& system, const std::string& name, StateList& list, const DependencyIcons& icons,
-                std::vector<ServiceReadError>& readErrors) {
-    if (name.empty() || Listed(list, name)) return;
+void AddService(Platform& system, const std::string& name, StateList& list, ListedNames& listed,
+                const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
+    if (name.empty() || !listed.insert(AsciiLower(name)).second) return;
     const ServiceEntry entry = ReadListedService(system, name, readErrors);
     IconHandle icon;
     if (!IsDriver(entry.serviceType)) LoadServiceIcon(system, entry, icon);
@@ -73,7 +69,9 @@ void ListDependencies(Platform& system, const std::string& serviceName, StateLis
         if (key.OpenKey(ServiceKeyPath(serviceName), kKeyRead) && key.ValueExists("DependOnService"))
             value = key.ReadBinaryData("DependOnService", std::numeric_limits<std::size_t>::max());
     }
-    for (const std::string& name : DependOnServiceNames(value)) AddService(system, name, list, icons, readErrors);
+    ListedNames listed;
+    for (const std::string& name : DependOnServiceNames(value))
+        AddService(system, name, list, listed, icons, readErrors);
     SortStateList(list.items, *list.images);
 }
 
@@ -97,8 +95,9 @@ void ListDependents(Platform& system, const std::string& serviceName, StateList&
         }
     }
     if (dependents.error == 0) {
+        ListedNames listed;
         for (const ServiceStatusRecord& record : dependents.records)
-            if (record.serviceName) AddService(system, *record.serviceName, list, icons, readErrors);
+            if (record.serviceName) AddService(system, *record.serviceName, list, listed, icons, readErrors);
     }
     SortStateList(list.items, *list.images);
 }
