@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "platform/Win32Handles.h"
 #include "toolkit/Bitmap.h"
@@ -55,6 +56,88 @@ std::optional<std::string> StringInBuffer(const char* text, const BYTE* begin, s
     if (p < begin || p >= begin + size) return std::nullopt;
     const std::size_t room = static_cast<std::size_t>(begin + size - p);
     return std::string(text, strnlen(text, room));
+}
+
+// Little-endian fields of bytes the caller has checked the room for.
+uint16_t WordAt(std::span<const uint8_t> bytes, std::size_t at) {
+    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+// Room for count bytes at offset at.
+bool Holds(std::span<const uint8_t> bytes, std::size_t at, std::size_t count) {
+    return at <= bytes.size() && count <= bytes.size() - at;
+}
+constexpr std::size_t AlignFour(std::size_t n) { return (n + 3) & ~std::size_t{3}; }
+
+// A node of a version block: wLength, wValueLength, wType, the key in UTF-16 with its NUL, then,
+// each aligned to four bytes from the node's start, the value (wValueLength UTF-16 units when
+// wType is not 0, else bytes) and the children.
+struct VersionNode {
+    std::size_t end = 0;       // offset of the node's end
+    std::size_t keyUnits = 0;  // the key's length without its NUL
+    std::size_t valueEnd = 0;
+    std::size_t children = 0;  // offset of the first child
+};
+
+// The node at `at` if it lies within limit (header, key and NUL included).
+std::optional<VersionNode> NodeWithin(std::span<const uint8_t> block, std::size_t at, std::size_t limit) {
+    if (limit > block.size() || at + 6 > limit) return std::nullopt;
+    const std::size_t length = WordAt(block, at);
+    if (length < 6 || at + length > limit) return std::nullopt;
+    VersionNode node;
+    node.end = at + length;
+    std::size_t key = at + 6;
+    for (; key + 2 <= node.end && WordAt(block, key) != 0; key += 2) {}
+    if (key + 2 > node.end) return std::nullopt;
+    node.keyUnits = (key - at - 6) / 2;
+    const std::size_t value = at + AlignFour(key + 2 - at);
+    const std::size_t valueBytes = std::size_t{WordAt(block, at + 2)} * (WordAt(block, at + 4) != 0 ? 2 : 1);
+    node.valueEnd = value + valueBytes;
+    node.children = value + AlignFour(valueBytes);
+    return node;
+}
+
+// Whether looking up the rest of a path below `node` stays within the resource (rootEnd bytes).
+// The lookup passes the children in order up to the one whose key matches without regard to
+// case; each it may pass must lie within its parent, and one of length 0, which ends the list,
+// must begin with an empty key (the lookup reads the key before the length). Every child whose
+// key has the component's length is followed, so no way of matching keys can lead elsewhere.
+bool LookupStaysInside(std::span<const uint8_t> block, const VersionNode& node, std::span<const std::size_t> rest,
+                       std::size_t rootEnd) {
+    if (rest.empty()) return node.valueEnd <= rootEnd;
+    for (std::size_t at = node.children; at < node.end; at += AlignFour(WordAt(block, at))) {
+        if (!Holds(block, at, 8)) return false;
+        if (WordAt(block, at) == 0) return WordAt(block, at + 6) == 0;
+        const std::optional<VersionNode> child = NodeWithin(block, at, node.end);
+        if (!child) return false;
+        if (child->keyUnits == rest.front() && !LookupStaysInside(block, *child, rest.subspan(1), rootEnd)) return false;
+    }
+    return true;
+}
+
+// VerQueryValueA trusts every length of the block: a damaged file's block sends it reading past
+// the block's end, and writing the "A" copy of a string past it (at the block's length word + 4
+// and the value's offset). This says whether its walk for subBlock stays inside: a 32-bit block
+// (a 16-bit one has its key's first letter where the 32-bit type is), with room for the copies,
+// whose nodes on the way lie within their parents and whose value lies within the resource.
+bool VersionQueryStaysInBlock(std::span<const uint8_t> block, const std::string& subBlock) {
+    if (!Holds(block, 0, 8) || block[4] >= 0x20) return false;
+    const std::size_t rootEnd = WordAt(block, 0);
+    if (2 * rootEnd + 4 > block.size()) return false;
+    const std::optional<VersionNode> root = NodeWithin(block, 0, rootEnd);
+    if (!root) return false;
+    // The path's components in UTF-16 units, split as the system splits it: after conversion,
+    // so that a double-byte character's trail byte 0x5C is no separator.
+    std::vector<std::size_t> components;
+    std::size_t units = 0;
+    for (const wchar_t c : AnsiToWide(subBlock) + L'\\') {
+        if (c != L'\\') {
+            ++units;
+        } else if (units > 0) {
+            components.push_back(units);
+            units = 0;
+        }
+    }
+    return LookupStaysInside(block, *root, components, rootEnd);
 }
 
 ServiceEnumeration ReadEnumeration(BOOL ok, const std::vector<BYTE>& buffer, DWORD needed, DWORD returned) {
@@ -223,22 +306,27 @@ bool Win32FileSystem::ReadVersionInfo(const std::string& file, std::span<uint8_t
 
 std::vector<uint8_t> Win32FileSystem::VersionBlock(const std::string& file) {
     // GetFileVersionInfoSizeA and GetFileVersionInfoA each load the file (a few milliseconds
-    // under Wine). A block of a generous size is read in one load instead: it holds the
-    // resource (wLength bytes) and the room the "A" queries convert its strings into, as the
-    // size the system would have given: twice wLength and 4.
+    // under Wine). A block of a generous size is read in one load instead. The queries use twice
+    // the block's length word and 4 (its "A" strings go into the second half), whatever the
+    // resource really holds: a block whose length says more is read again into that much room,
+    // zeros past the data, never into the size the system reports for the resource.
     constexpr std::size_t kFirstGuess = 16384;
     std::vector<uint8_t> block(kFirstGuess, 0);
     if (!::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
-    const std::size_t length = static_cast<std::size_t>(block[0]) | static_cast<std::size_t>(block[1]) << 8;
-    if (length > 0 && 2 * length + 4 <= block.size()) return block;
-    return IVersionInfo::VersionBlock(file);
+    const std::size_t room = 2 * std::size_t{WordAt(block, 0)} + 4;
+    if (room > block.size()) {
+        block.assign(room, 0);
+        if (!::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
+    }
+    return block;
 }
 
 std::optional<std::vector<uint32_t>> Win32FileSystem::QueryTranslations(std::span<const uint8_t> block) {
+    const char* const path = "\\VarFileInfo\\Translation";
+    if (!VersionQueryStaysInBlock(block, path)) return std::nullopt;
     void* value = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length) || value == nullptr)
-        return std::nullopt;
+    if (!::VerQueryValueA(block.data(), path, &value, &length) || value == nullptr) return std::nullopt;
     const auto* p = static_cast<const uint8_t*>(value);
     if (p < block.data() || p + length > block.data() + block.size()) return std::nullopt;
     std::vector<uint32_t> entries(length / 4);
@@ -249,11 +337,15 @@ std::optional<std::vector<uint32_t>> Win32FileSystem::QueryTranslations(std::spa
 
 std::optional<std::string> Win32FileSystem::QueryString(std::span<const uint8_t> block,
                                                         const std::string& subBlock) {
+    if (!VersionQueryStaysInBlock(block, subBlock)) return std::nullopt;
     void* value = nullptr;
     UINT length = 0;
     if (!::VerQueryValueA(block.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
     if (value == nullptr || length == 0) return std::string();
-    return StringInBuffer(static_cast<const char*>(value), block.data(), block.size());
+    // Up to its NUL; a value stored without one ends with its length, not with what follows.
+    std::optional<std::string> text = StringInBuffer(static_cast<const char*>(value), block.data(), block.size());
+    if (text && text->size() > length) text->resize(length);
+    return text;
 }
 
 // ================================================================== shell
@@ -392,9 +484,175 @@ private:
     unique_himagelist list_;
 };
 
+// ------------------------------------------------------------------ icons of damaged files
+
+using unique_file = unique_any<HANDLE, &::CloseHandle>;
+
+// A file's bytes, read a page at a time as the checks below ask for them: under Wine a few
+// small reads cost a fifth of what mapping the file does. Reads that fail make the file unfit.
+class FileView {
+public:
+    explicit FileView(const std::string& path) {
+        HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+        file_.reset(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+        LARGE_INTEGER size{};
+        if (file_ && ::GetFileSizeEx(file_.get(), &size) && size.QuadPart > 0) size_ = static_cast<std::size_t>(size.QuadPart);
+    }
+    // 0 when the file cannot be opened (the shell cannot open it either) or is empty.
+    std::size_t Size() const { return size_; }
+    bool Failed() const { return failed_; }
+    // Room for count bytes at offset at.
+    bool Holds(std::size_t at, std::size_t count) const { return at <= size_ && count <= size_ - at; }
+    // Fields within the file (the caller has checked the room).
+    uint16_t Word(std::size_t at) { return static_cast<uint16_t>(Byte(at) | Byte(at + 1) << 8); }
+    uint32_t Dword(std::size_t at) { return static_cast<uint32_t>(Word(at)) | static_cast<uint32_t>(Word(at + 2)) << 16; }
+
+private:
+    static constexpr std::size_t kPage = 4096;
+
+    uint8_t Byte(std::size_t at) {
+        auto page = pages_.find(at / kPage);
+        if (page == pages_.end()) {
+            std::vector<uint8_t> bytes(std::min(kPage, size_ - at / kPage * kPage));
+            OVERLAPPED where{};
+            const uint64_t offset = at / kPage * kPage;
+            where.Offset = static_cast<DWORD>(offset);
+            where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            DWORD read = 0;
+            if (!::ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, &where) || read != bytes.size()) {
+                failed_ = true;
+                std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+            }
+            page = pages_.emplace(at / kPage, std::move(bytes)).first;
+        }
+        return page->second[at % kPage];
+    }
+
+    unique_file file_;
+    std::size_t size_ = 0;
+    bool failed_ = false;
+    std::map<std::size_t, std::vector<uint8_t>> pages_;
+};
+
+constexpr uint16_t kIconResource = 3;        // RT_ICON
+constexpr uint16_t kIconGroupResource = 14;  // RT_GROUP_ICON
+
+// The file offset of a relative virtual address, by the first section whose raw data covers it
+// (32-bit sums, as the system's lookup makes them); nullopt when none does.
+std::optional<std::size_t> RvaToOffset(FileView& file, std::size_t sections, std::size_t count, uint32_t rva) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t s = sections + 40 * k;
+        const uint32_t start = file.Dword(s + 12);
+        const uint32_t end = start + file.Dword(s + 16);  // wraps as the system's sum does
+        if (start <= rva && end > rva) return std::size_t{file.Dword(s + 20)} + (rva - start);
+    }
+    return std::nullopt;
+}
+
+// A resource directory's header and `entries` of its entries lie within the file.
+bool DirectoryWithin(FileView& file, std::size_t at, std::size_t entries) {
+    return file.Holds(at, 16) && file.Holds(at + 16, 8 * entries);
+}
+std::size_t EntryCount(FileView& file, std::size_t directory) {
+    return std::size_t{file.Word(directory + 12)} + file.Word(directory + 14);
+}
+std::size_t EntryTarget(FileView& file, std::size_t root, std::size_t entry) {
+    return root + (file.Dword(entry + 4) & 0x7FFFFFFFu);
+}
+
+// One resource type's directory below the root: each of its entries leads to a directory whose
+// first entry (read whatever its count says) leads to the data entry, whose data, when a section
+// holds it, lies within the file, and so do an icon group's header and all the entries it counts.
+bool IconTypeWithin(FileView& file, std::size_t root, std::size_t type, std::size_t sections, std::size_t sectionCount,
+                    bool group) {
+    if (!DirectoryWithin(file, type, EntryCount(file, type))) return false;
+    for (std::size_t k = 0; k < EntryCount(file, type); ++k) {
+        const std::size_t names = EntryTarget(file, root, type + 16 + 8 * k);
+        if (!DirectoryWithin(file, names, std::max<std::size_t>(1, EntryCount(file, names)))) return false;
+        const std::size_t data = EntryTarget(file, root, names + 16);
+        if (!file.Holds(data, 16)) return false;
+        const std::optional<std::size_t> bytes = RvaToOffset(file, sections, sectionCount, file.Dword(data));
+        if (!bytes) continue;  // the reader finds no data there and stops
+        if (!file.Holds(*bytes, file.Dword(data + 4))) return false;
+        if (group && (!file.Holds(*bytes, 6) || !file.Holds(*bytes, 6 + 14 * std::size_t{file.Word(*bytes + 4)})))
+            return false;
+    }
+    return true;
+}
+
+// An executable's icons: its headers, its section table and, of the resource tree, the root and
+// the icon and icon-group types lie within the file.
+bool ExecutableIconsWithin(FileView& file, std::size_t header) {
+    if (!file.Holds(header, 24)) return false;
+    const std::size_t sectionCount = file.Word(header + 6);
+    const std::size_t optional = header + 24;
+    const std::size_t sections = optional + file.Word(header + 20);
+    if (!file.Holds(optional, 2) || !file.Holds(sections, 40 * sectionCount)) return false;
+    const uint16_t magic = file.Word(optional);
+    if (magic != 0x20B && magic != 0x10B) return true;  // no resources to be found
+    const std::size_t directories = optional + (magic == 0x20B ? 112 : 96);
+    if (!file.Holds(optional, 64) || !file.Holds(directories - 4, 4)) return false;
+    if (file.Dword(directories - 4) <= 2) return true;  // no resource directory
+    if (!file.Holds(directories + 16, 8)) return false;
+    const uint32_t address = file.Dword(directories + 16);
+    if (address == 0) return true;
+    const std::optional<std::size_t> root = address < file.Dword(optional + 60)
+                                                ? std::optional<std::size_t>(address)
+                                                : RvaToOffset(file, sections, sectionCount, address);
+    if (!root) return true;
+    if (!DirectoryWithin(file, *root, EntryCount(file, *root))) return false;
+    for (std::size_t k = 0; k < EntryCount(file, *root); ++k) {
+        const std::size_t entry = *root + 16 + 8 * k;
+        const uint16_t id = file.Word(entry);
+        if ((id == kIconResource || id == kIconGroupResource) &&
+            !IconTypeWithin(file, *root, EntryTarget(file, *root, entry), sections, sectionCount, id == kIconGroupResource))
+            return false;
+    }
+    return true;
+}
+
+// An icon file (what the shell takes a file for when it does not begin with "MZ" and its second
+// word is 1): its directory and every image lie within the file.
+bool IconFileWithin(FileView& file) {
+    if (!file.Holds(0, 6)) return false;
+    if (file.Word(0) != 0 || file.Word(4) == 0) return true;  // not read further
+    const std::size_t count = file.Word(4);
+    if (!file.Holds(6, 16 * count)) return false;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (!file.Holds(file.Dword(6 + 16 * k + 12), file.Dword(6 + 16 * k + 8))) return false;
+    }
+    return true;
+}
+
+// ExtractIconA and ExtractAssociatedIconA map the file and follow the offsets of its headers and
+// resource directories without comparing them with its size: a file cut short, or one that
+// places its icons outside itself, crashes the process inside the shell (Wine 8). What the shell
+// will read is checked first, in the file it will find; a file that fails gets no icon.
+bool IconsLieWithinFile(const std::string& path) {
+    char found[MAX_PATH] = {};
+    const DWORD length = ::SearchPathA(nullptr, path.c_str(), nullptr, MAX_PATH, found, nullptr);
+    FileView file(length > 0 && length < MAX_PATH ? std::string(found, length) : path);
+    // A file that cannot be opened here cannot be mapped there either, nor an empty one; under 4
+    // bytes the shell sees zeros past the end: no signature, nothing more is read.
+    if (!file.Holds(0, 4)) return true;
+    bool fit = false;
+    if (file.Word(0) != 0x5A4D) {  // "MZ"
+        fit = file.Word(2) != 1 || IconFileWithin(file);
+    } else if (file.Holds(60, 4) && file.Holds(file.Dword(60), 4)) {
+        const std::size_t header = file.Dword(60);
+        if (file.Dword(header) == 0x00004550)  // "PE\0\0"
+            fit = ExecutableIconsWithin(file, header);
+        else
+            fit = file.Word(header) != 0x454E;  // a 16-bit executable's tables are not checked: no icon
+    }
+    return fit && !file.Failed();
+}
+
 }  // namespace
 
 IconHandle Win32Shell::AssociatedIcon(const std::string& path) {
+    if (!IconsLieWithinFile(path)) return {};
     // The shell may write another path back into the argument: give it room for a full one.
     char buffer[MAX_PATH] = {};
     std::memcpy(buffer, path.data(), std::min<std::size_t>(path.size(), MAX_PATH - 1));
@@ -404,6 +662,7 @@ IconHandle Win32Shell::AssociatedIcon(const std::string& path) {
 }
 
 IconHandle Win32Shell::IconOfFile(const std::string& file, uint32_t index) {
+    if (!IconsLieWithinFile(file)) return {};
     HICON icon = ::ExtractIconA(::GetModuleHandleA(nullptr), file.c_str(), index);
     // 1 means "not a file with icons", not an icon.
     if (Raw(icon) == 1) icon = nullptr;
