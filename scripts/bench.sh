@@ -6,10 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake --preset windows >/dev/null && cmake --build --preset windows --target RondelBench >/dev/null
+fail() { echo "bench.sh: $*" >&2; exit 1; }
+cmake --preset windows >/dev/null && cmake --build --preset windows --target RondelBench >/dev/null ||
+    fail "the windows build failed"
 # The native figures come from an optimised build without the sanitizers of the test preset.
-cmake -S . -B build/native-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native-release --target rondel_bench >/dev/null
+cmake -S . -B build/native-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build build/native-release --target rondel_bench >/dev/null || fail "the native release build failed"
 run=(tests/wine/wine-run --root build/windows/wine-bench)
 "${run[@]}" --setup
 trap '"${run[@]}" --shutdown' EXIT

@@ -39,12 +39,14 @@ for index in "${!mutants[@]}"; do
     if ! FROM="$from" TO="$to" perl -0pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/ or exit 3' "$file"; then
         echo "$number: the text to change is no longer in $file: $what"
         mv "$file.mutant-backup" "$file"
+        touch "$file"
         survivors=$((survivors + 1))
         continue
     fi
     build_and_test
     status=$?
     mv "$file.mutant-backup" "$file"
+    touch "$file"  # newer than what the fault built, so that the next build takes it again
     case $status in
         1) echo "$number: caught: $what" ;;
         2) echo "$number: does not build (counts as caught): $what" ;;
