@@ -17,12 +17,7 @@ constexpr int kDisabledState = 3;
 
 TButton::TButton() = default;
 
-std::string TButton::Caption() const {
-    if (!HandleAllocated()) return caption_;
-    char text[256] = {};
-    ::GetWindowTextA(Handle(), text, sizeof text);
-    return text;
-}
+std::string TButton::Caption() const { return HandleAllocated() ? WindowText(Handle()) : caption_; }
 
 void TButton::SetCaption(const std::string& caption) {
     caption_ = caption;

@@ -43,13 +43,7 @@ TForm::~TForm() {
     DestroyHandle();
 }
 
-std::string TForm::Caption() const {
-    if (!HandleAllocated()) return Name();
-    const int length = ::GetWindowTextLengthA(Handle());
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextA(Handle(), text.data(), length + 1)));
-    return text;
-}
+std::string TForm::Caption() const { return HandleAllocated() ? WindowText(Handle()) : Name(); }
 
 void TForm::SetCaption(const std::string& caption) { SetName(caption); }
 

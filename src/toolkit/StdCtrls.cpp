@@ -4,14 +4,6 @@
 
 namespace rondel {
 
-std::string WindowText(HWND window) {
-    if (window == nullptr) return {};
-    const int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), length + 1)));
-    return text;
-}
-
 // ---------------------------------------------------------------- TLabel
 
 TLabel::TLabel() = default;

@@ -12,9 +12,6 @@
 
 namespace rondel {
 
-// Text of a window of this process, whatever its length.
-std::string WindowText(HWND window);
-
 // A line of text. It keeps the size it is given: a longer text is cut at the right edge rather
 // than moving what stands beside it. With WordWrap it breaks into lines instead.
 class TLabel : public TWinControl {

@@ -21,6 +21,14 @@ const char kObjectProperty[] = "Rondel.Control";
 
 }  // namespace
 
+std::string WindowText(HWND window) {
+    if (window == nullptr) return {};
+    const int length = ::GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextA(window, text.data(), length + 1)));
+    return text;
+}
+
 TWinControl::TWinControl() {
     font_.OnChange = [this] {
         if (handle_) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);

@@ -24,6 +24,9 @@ namespace rondel {
 
 class TTimer;
 
+// Text of a window of this process, whatever its length.
+std::string WindowText(HWND window);
+
 inline constexpr UINT kReflectedBase = WM_APP + 0x3000;
 constexpr UINT Reflected(UINT message) { return kReflectedBase + message; }
 
@@ -49,6 +52,11 @@ public:
     // The control this one lives in; its window is made inside the parent's.
     TWinControl* Parent() const { return parent_; }
     void SetParent(TWinControl& parent);
+    // The same, with the child-window id the control's window gets.
+    void SetParent(TWinControl& parent, int controlId) {
+        SetParent(parent);
+        SetControlId(controlId);
+    }
     // The form (top-level control) this control belongs to; itself for a top-level control.
     TWinControl& Root();
 

@@ -7,6 +7,7 @@
 #include "control/StartType.h"
 #include "toolkit/Layout.h"
 #include "toolkit/RegistryKey.h"
+#include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
 #include "ui/Unit2.h"
 #include "utilities/AnsiText.h"
@@ -20,20 +21,13 @@ using namespace platform;
 
 namespace {
 
-constexpr int kProgramIconId = 1;
-
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
 const char kStatusNotice[] = "サービスを選ぶと詳細を表示します。開始・停止・一時停止・再開は下のボタンで行います";
 
-// The sizes of the form description: they hold whatever font the machine puts in place of
-// the forms' own, so the layout's numbers do too.
-constexpr int kLabelHeight = 12;
+// The main window's own sizes of its form description.
 constexpr int kEditHeight = 20;
 constexpr int kCommandButtonWidth = 120;
 constexpr int kCommandButtonHeight = 25;
-constexpr int kPanelButtonWidth = 88;
-constexpr int kPanelButtonHeight = 31;
-constexpr int kStatusBarHeight = 19;
 constexpr int kButtonBarHeight = 28;
 constexpr int kStartListWidth = 89;
 // Tall enough for the three items when the list is open.
@@ -71,12 +65,7 @@ void TForm1::SetUpControls() {
     SetMainForm(true);
     SetBounds(0, 0, kForm1MinWidth, kForm1MinHeight);
 
-    const auto child = [](TWinControl& control, TWinControl& parent, int id) {
-        control.SetParent(parent);
-        control.SetControlId(id);
-    };
-
-    child(TC_Main, *this, kIdTabMain);
+    TC_Main.SetParent(*this, kIdTabMain);
     for (const char* caption : kTabCaptions) TC_Main.AddTab(caption);
     const unique_hbitmap tabPictures = LoadBitmapResource("TABS");
     IL_Tab.AddMasked(tabPictures.get(), kTransparentColor);
@@ -86,11 +75,11 @@ void TForm1::SetUpControls() {
     TC_Main.SetTabIndex(0);
     TC_Main.OnChange = [this] { TC_MainChange(); };
 
-    child(GLB_List, TC_Main, kIdList);
+    GLB_List.SetParent(TC_Main, kIdList);
     ApplyServiceListLook(GLB_List);
     GLB_List.OnClick = [this] { GLB_ListClick(); };
 
-    child(PL_Btn, TC_Main, kIdButtonPanel);
+    PL_Btn.SetParent(TC_Main, kIdButtonPanel);
     struct Command {
         TBitBtn& button;
         int id;
@@ -105,7 +94,7 @@ void TForm1::SetUpControls() {
         {BB_ReRun, kIdReRun, "再開(&R)", "GLYPH_CONTINUE", &TForm1::BB_ReRunClick},
     };
     for (const Command& command : commands) {
-        child(command.button, PL_Btn, command.id);
+        command.button.SetParent(PL_Btn, command.id);
         command.button.SetCaption(command.caption);
         command.button.SetGlyphResource(command.glyph, 2);
         command.button.SetBounds(0, 4, kCommandButtonWidth, kCommandButtonHeight);
@@ -114,10 +103,10 @@ void TForm1::SetUpControls() {
     AddCancelButton(BB_Stop);
     AddCancelButton(BB_Sleep);
 
-    child(PL_Base, *this, kIdBasePanel);
-    child(IM_Icon, PL_Base, kIdIcon);
+    PL_Base.SetParent(*this, kIdBasePanel);
+    IM_Icon.SetParent(PL_Base, kIdIcon);
     IM_Icon.SetBounds(0, 0, 32, 32);
-    child(BV_Icon, PL_Base, kIdIconBevel);
+    BV_Icon.SetParent(PL_Base, kIdIconBevel);
 
     struct Row {
         TLabel& label;
@@ -135,24 +124,24 @@ void TForm1::SetUpControls() {
         {LL_FileName, kIdFileNameLabel, "実ファイル", 54, ED_FileName, kIdFileName},
     };
     for (const Row& row : rows) {
-        child(row.label, PL_Base, row.labelId);
+        row.label.SetParent(PL_Base, row.labelId);
         row.label.SetCaption(row.caption);
         row.label.SetBounds(0, 0, row.labelWidth, kLabelHeight);
-        child(row.edit, PL_Base, row.editId);
+        row.edit.SetParent(PL_Base, row.editId);
         row.edit.SetReadOnly(true);
         row.edit.SetTabStop(false);
         row.edit.SetColor(clBtnFace);
         row.edit.SetBounds(0, 0, 100, kEditHeight);
     }
-    child(MM_Description, PL_Base, kIdMemo);
+    MM_Description.SetParent(PL_Base, kIdMemo);
     MM_Description.SetTabStop(false);
     MM_Description.SetColor(clBtnFace);
     MM_Description.SetBounds(0, 0, 100, 40);
 
-    child(LL_Start, PL_Base, kIdStartLabel);
+    LL_Start.SetParent(PL_Base, kIdStartLabel);
     LL_Start.SetCaption("スタートアップの種類");
     LL_Start.SetBounds(0, 0, 107, kLabelHeight);
-    child(CB_Start, PL_Base, kIdStart);
+    CB_Start.SetParent(PL_Base, kIdStart);
     for (const char* item : {"自動", "手動", "無効"}) CB_Start.AddItem(item);
     CB_Start.SetBounds(0, 0, kStartListWidth, kStartListOpenHeight);
     CB_Start.OnChange = [this] { CB_StartChange(); };
@@ -163,7 +152,7 @@ void TForm1::SetUpControls() {
     };
     for (const PanelButton& panelButton : {PanelButton{BB_Update, kIdUpdate}, PanelButton{BB_Depend, kIdDepend},
                                            PanelButton{BB_Close, kIdClose}}) {
-        child(panelButton.button, PL_Base, panelButton.id);
+        panelButton.button.SetParent(PL_Base, panelButton.id);
         panelButton.button.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
     }
     BB_Update.SetCaption("更新(&U)");
@@ -174,12 +163,12 @@ void TForm1::SetUpControls() {
     BB_Depend.OnClick = [this] { BB_DependClick(); };
     BB_Close.SetKind(bkClose);
 
-    child(IM_Link, PL_Base, kIdLink);
+    IM_Link.SetParent(PL_Base, kIdLink);
     IM_Link.SetBitmapResource("BANNER");
     IM_Link.SetBounds(0, 0, 88, 31);
     IM_Link.OnClick = [this] { IM_LinkClick(); };
 
-    child(StatusBar1, *this, kIdStatusBar);
+    StatusBar1.SetParent(*this, kIdStatusBar);
     StatusBar1.SetSimpleText(kStatusNotice);
     StatusBar1.SetBounds(0, 0, kForm1MinWidth, kStatusBarHeight);
 

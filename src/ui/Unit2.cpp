@@ -5,6 +5,7 @@
 #include "catalogue/ServiceEntry.h"
 #include "toolkit/Layout.h"
 #include "toolkit/RegistryKey.h"
+#include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
 #include "ui/Unit1.h"
 #include "utilities/MessageDialog.h"
@@ -15,11 +16,6 @@ using namespace platform;
 
 namespace {
 
-constexpr int kProgramIconId = 1;
-constexpr int kLabelHeight = 12;
-constexpr int kButtonWidth = 88;
-constexpr int kButtonHeight = 31;
-constexpr int kStatusBarHeight = 19;
 // The vertical gaps: 4 above the first label, 8 and 4 around each list's label, 4 between the
 // lower list and the buttons, 4 below the buttons.
 constexpr int kVerticalGaps = 36;
@@ -50,35 +46,31 @@ void TForm2::SetUpControls() {
     SetMinimumSize(kForm2MinWidth, kForm2MinHeight);
     SetBounds(0, 0, kForm2MinWidth, kForm2MinHeight);
 
-    const auto child = [this](TWinControl& control, int id) {
-        control.SetParent(*this);
-        control.SetControlId(id);
-    };
-    child(BB_Close, kIdDependClose);
+    BB_Close.SetParent(*this, kIdDependClose);
     BB_Close.SetKind(bkClose);
-    BB_Close.SetBounds(0, 0, kButtonWidth, kButtonHeight);
+    BB_Close.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
 
-    child(LL_BaseName, kIdBaseName);
+    LL_BaseName.SetParent(*this, kIdBaseName);
     LL_BaseName.SetCaption("表示名（サービス名）");
-    child(LL_DependTo, kIdDependToLabel);
+    LL_DependTo.SetParent(*this, kIdDependToLabel);
     LL_DependTo.SetCaption("サービスが依存しているサービス");
-    child(GLB_DependTo, kIdDependTo);
+    GLB_DependTo.SetParent(*this, kIdDependTo);
     ApplyServiceListLook(GLB_DependTo);
     GLB_DependTo.OnClick = [this] { GLB_DependToClick(); };
-    child(LL_DependFrom, kIdDependFromLabel);
+    LL_DependFrom.SetParent(*this, kIdDependFromLabel);
     LL_DependFrom.SetCaption("サービスに依存しているサービス");
-    child(GLB_DependFrom, kIdDependFrom);
+    GLB_DependFrom.SetParent(*this, kIdDependFrom);
     ApplyServiceListLook(GLB_DependFrom);
     GLB_DependFrom.OnClick = [this] { GLB_DependFromClick(); };
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom}) label->SetBounds(0, 0, 100, kLabelHeight);
 
-    child(BB_View, kIdView);
+    BB_View.SetParent(*this, kIdView);
     BB_View.SetCaption("参照");
     BB_View.SetGlyphResource("GLYPH_UPDATE", 2);
-    BB_View.SetBounds(0, 0, kButtonWidth, kButtonHeight);
+    BB_View.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
     BB_View.OnClick = [this] { BB_ViewClick(); };
 
-    child(StatusBar1, kIdDependStatusBar);
+    StatusBar1.SetParent(*this, kIdDependStatusBar);
     StatusBar1.SetBounds(0, 0, kForm2MinWidth, kStatusBarHeight);
 
     SetActiveControl(BB_Close);

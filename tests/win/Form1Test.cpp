@@ -8,27 +8,13 @@
 #include <vector>
 
 #include "DialogAnswer.h"
-#include "FakePlatform.h"
-#include "platform/Win32Platform.h"
+#include "MixedMachine.h"
 #include "ui/Unit1.h"
 
 namespace rondel::testing {
 namespace {
 
 using namespace platform;
-
-// The machine's services and registry from the double, everything else from Wine.
-struct MixedMachine {
-    fake::FakeMachine fake;
-    Win32Platform real;
-    Platform system = Mix();
-
-    Platform Mix() {
-        const Platform wine = real.View();
-        return Platform{fake.services, fake.registry, wine.files, wine.versions, wine.shell, wine.environment,
-                        wine.atoms};
-    }
-};
 
 // What the user sees of the window, for "nothing changed".
 struct Shown {

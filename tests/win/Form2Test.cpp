@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "DialogAnswer.h"
-#include "FakePlatform.h"
+#include "MixedMachine.h"
 #include "ListBoxTestSupport.h"
 #include "catalogue/ServiceEntry.h"
-#include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
@@ -37,7 +36,7 @@ void Choose(TForm2& form, TGraphicListBox& list, int index) {
                    reinterpret_cast<LPARAM>(list.Handle()));
 }
 
-class Form2Double : public ::testing::Test {
+class Form2Double : public ::testing::Test, protected MixedMachine {
 protected:
     Form2Double() {
         fake.AddService("Main", "本体", "C:\\nowhere\\main.exe", kServiceRunning);
@@ -55,10 +54,6 @@ protected:
         return *main;
     }
 
-    fake::FakeMachine fake;
-    Win32Platform real;
-    Platform wine = real.View();
-    Platform system{fake.services, fake.registry, wine.files, wine.versions, wine.shell, wine.environment, wine.atoms};
     std::unique_ptr<TForm1> main;
 };
 

@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "DialogAnswer.h"
-#include "FakePlatform.h"
+#include "MixedMachine.h"
 #include "FixturePaths.h"
-#include "platform/Win32Platform.h"
 #include "toolkit/Dde.h"
 #include "toolkit/Form.h"
 #include "utilities/HomePage.h"
@@ -21,9 +20,9 @@ namespace {
 
 using namespace platform;
 
-class HomePage : public ::testing::Test {
+class HomePage : public ::testing::Test, protected MixedMachine {
 protected:
-    HomePage() {
+    HomePage() : MixedMachine(kFakeShell) {
         fake.registry.SetString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "C:\\Program Files");
         char temp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, temp);
@@ -76,10 +75,6 @@ protected:
         return Received();
     }
 
-    fake::FakeMachine fake;
-    Win32Platform real;
-    Platform wine = real.View();
-    Platform system{fake.services, fake.registry, wine.files, wine.versions, fake.shell, wine.environment, wine.atoms};
     TDdeInstance dde;
     TForm owner{"RondelTestOwner"};
     std::string record;
