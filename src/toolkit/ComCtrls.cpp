@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
+#include "utilities/AnsiText.h"
+
 namespace rondel {
 
 // ---------------------------------------------------------------- TTabControl
@@ -89,6 +93,18 @@ void TStatusBar::FillCreateParams(CreateParams& params) const {
 void TStatusBar::HandleCreated() {
     ::SendMessageA(Handle(), SB_SIMPLE, TRUE, 0);
     SetSimpleText(simpleText_);
+}
+
+LRESULT TStatusBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(simpleText_.size());
+    if (message == WM_GETTEXT) {
+        if (wParam == 0) return 0;
+        std::string shown = simpleText_;
+        CutToLength(shown, wParam - 1);
+        std::memcpy(reinterpret_cast<char*>(lParam), shown.c_str(), shown.size() + 1);
+        return static_cast<LRESULT>(shown.size());
+    }
+    return TWinControl::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace rondel

@@ -60,6 +60,8 @@ public:
 protected:
     void FillCreateParams(CreateParams& params) const override;
     void HandleCreated() override;
+    // The window's text is the simple text, for screen readers and automation.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     std::string simpleText_;

@@ -204,19 +204,19 @@ void TForm::ClickDefaultButton() {
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        // Keys the dialog manager and the accelerator table turned into commands: they name no
-        // control of ours.
+        // Keys the dialog manager and the accelerator table turned into commands, and menu
+        // items: they name no control of ours.
         if (lParam == 0 || FromHandle(reinterpret_cast<HWND>(lParam)) == nullptr) {
-            if (HIWORD(wParam) == 1) {
-                if (OnAccelerator) OnAccelerator(LOWORD(wParam));
-                return 0;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == IDCANCEL) {
                 ClickCancelButton();
                 return 0;
             }
-            if (LOWORD(wParam) == IDOK) {
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == IDOK) {
                 ClickDefaultButton();
+                return 0;
+            }
+            if (lParam == 0 && HIWORD(wParam) <= 1) {  // a menu item (0) or an accelerator (1)
+                if (OnCommand) OnCommand(LOWORD(wParam));
                 return 0;
             }
         }

@@ -62,9 +62,11 @@ public:
     void SetMinimumSize(int width, int height);
     void CenterOnScreen();
 
-    // Keys that raise OnAccelerator with their command id.
+    // Keys that raise OnCommand with their command id.
     void SetAccelerators(const std::vector<ACCEL>& keys);
-    std::function<void(WORD id)> OnAccelerator;
+    // A command of the accelerator table or of a menu the form owns (ids other than IDOK and
+    // IDCANCEL, which are the dialog manager's Enter and Esc).
+    std::function<void(WORD id)> OnCommand;
 
     // Esc clicks the first of these, in order, that is enabled and visible.
     void AddCancelButton(TButton& button);

@@ -1,8 +1,17 @@
 #include "toolkit/ListBox.h"
 
+#include <windowsx.h>
+
 #include <vector>
 
 namespace rondel {
+
+namespace {
+
+// WM_CONTEXTMENU's point when the keyboard asked for the menu.
+constexpr LPARAM kFromKeyboard = MAKELPARAM(0xFFFF, 0xFFFF);
+
+}  // namespace
 
 int TListBoxItems::Count() const {
     if (!owner_.HandleAllocated()) return static_cast<int>(pending_.size());
@@ -111,9 +120,51 @@ LRESULT TListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case Reflected(WM_MEASUREITEM):
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
         return TRUE;
+    case WM_CHAR:
+        if (OnKeyPress && OnKeyPress(static_cast<char>(wParam))) return 0;
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // The menu key and Shift+F10 open the menu here, once, on the way down; neither goes on
+        // (F10 would open the window menu).
+        if (OnContextPopup && (wParam == VK_APPS || (wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0))) {
+            if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) ContextPopup(kFromKeyboard);
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        if (OnContextPopup) {
+            ContextPopup(lParam);
+            return 0;
+        }
+        break;
     default:
-        return TWinControl::HandleMessage(message, wParam, lParam);
+        break;
     }
+    return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+void TListBox::ContextPopup(LPARAM screenPoint) {
+    if (GET_X_LPARAM(screenPoint) == -1 && GET_Y_LPARAM(screenPoint) == -1) {
+        // From the keyboard: under the selected item, or at the list's corner.
+        const int selected = ItemIndex();
+        RECT at = selected >= 0 ? ItemRect(selected) : RECT{0, 0, 0, 0};
+        POINT corner{at.left + 8, selected >= 0 ? at.bottom : 8};
+        ::ClientToScreen(Handle(), &corner);
+        OnContextPopup(corner, true);
+        return;
+    }
+    POINT screen{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    POINT client = screen;
+    ::ScreenToClient(Handle(), &client);
+    const int index = ItemAtPos(client, true);
+    if (index >= 0 && index != ItemIndex()) {
+        SetItemIndex(index);
+        if (OnClick) OnClick();
+    }
+    OnContextPopup(screen, false);
 }
 
 void TListBox::CommandNotification(WORD code) {

@@ -67,6 +67,13 @@ public:
     // The selection changed by mouse or keyboard; a double click.
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
+    // A character typed in the list (WM_CHAR, a double-byte character as its two bytes); true
+    // when it was used, so the system's own search does not see it.
+    std::function<bool(char)> OnKeyPress;
+    // The context menu asked for: by the right mouse button (at that screen point, the item
+    // there already selected as by a click) or by the keyboard (Shift+F10 or the menu key;
+    // fromKeyboard, at the selected item).
+    std::function<void(POINT screen, bool fromKeyboard)> OnContextPopup;
 
 protected:
     TListBoxStyle Style() const { return style_; }
@@ -82,6 +89,8 @@ protected:
 
 private:
     void DrawItemNotification(const DRAWITEMSTRUCT& item);
+    // WM_CONTEXTMENU's point: (-1, -1) from the keyboard.
+    void ContextPopup(LPARAM screenPoint);
 
     TListBoxItems items_;
     TCanvas canvas_;

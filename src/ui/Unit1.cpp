@@ -1,11 +1,14 @@
 #include "ui/Unit1.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "catalogue/ServiceEntry.h"
 #include "control/ServiceState.h"
 #include "control/StartType.h"
+#include "toolkit/Clipboard.h"
 #include "toolkit/Layout.h"
+#include "toolkit/Menus.h"
 #include "toolkit/RegistryKey.h"
 #include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
@@ -22,7 +25,13 @@ using namespace platform;
 namespace {
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
-const char kStatusNotice[] = "サービスを選ぶと詳細を表示します。開始・停止・一時停止・再開は下のボタンで行います";
+const char kStatusNotice[] = "F5 キーで最新の状態に更新します";
+
+// What the restart's thread tells the window: a step begun (wParam: RestartStep), the end.
+constexpr UINT kRestartProgress = WM_APP + 0x100;
+constexpr UINT kRestartDone = WM_APP + 0x101;
+// How long a closing window waits for a restart's thread to give up.
+constexpr DWORD kRestartCloseWaitMs = 3000;
 
 // The main window's own sizes of its form description.
 constexpr int kEditHeight = 20;
@@ -52,7 +61,46 @@ TForm1::TForm1(Platform& system) : TForm("TForm1"), system_(system), catalogue_(
     FormCreate();
 }
 
+// A restart in progress. The thread shares this with the window and touches nothing else of it:
+// when the window goes first, the thread finishes on its own, its news going nowhere.
+struct TForm1::RestartJob {
+    RestartJob(std::string name, HWND form, const platform::Platform& machine)
+        : serviceName(std::move(name)), window(form), system(machine) {}
+
+    std::string serviceName;
+    HWND window = nullptr;
+    platform::Platform system;
+    std::atomic<bool> cancelled{false};
+    RestartOutcome outcome;
+    HANDLE thread = nullptr;
+
+    static DWORD WINAPI Run(void* parameter) {
+        // The thread's own reference: the job lives until both sides are done with it.
+        auto* self = static_cast<std::shared_ptr<RestartJob>*>(parameter);
+        const std::shared_ptr<RestartJob> job = std::move(*self);
+        delete self;
+        RestartPacing pacing{[]() -> uint64_t { return ::GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); }};
+        pacing.cancelled = [&job] { return job->cancelled.load(); };
+        pacing.progress = [&job](RestartStep step) {
+            ::PostMessageA(job->window, kRestartProgress, static_cast<WPARAM>(step), 0);
+        };
+        try {
+            job->outcome = RestartService(job->system, job->serviceName, pacing);
+        } catch (...) {
+            job->outcome = RestartOutcome{RestartStep::Stop, ERROR_OUTOFMEMORY};
+        }
+        ::PostMessageA(job->window, kRestartDone, 0, 0);
+        return 0;
+    }
+};
+
 TForm1::~TForm1() {
+    if (restart_) {
+        // Give up the wait; a request already with the manager is not waited for long.
+        restart_->cancelled = true;
+        ::WaitForSingleObject(restart_->thread, kRestartCloseWaitMs);
+        ::CloseHandle(restart_->thread);
+    }
     // The list box must not draw from the image lists while they go.
     GLB_List.SetGlyphs(nullptr);
     DestroyHandle();
@@ -172,6 +220,11 @@ void TForm1::SetUpControls() {
     StatusBar1.SetSimpleText(kStatusNotice);
     StatusBar1.SetBounds(0, 0, kForm1MinWidth, kStatusBarHeight);
 
+    GLB_List.OnKeyPress = [this](char key) { return GLB_ListKeyPress(key); };
+    GLB_List.OnContextPopup = [this](POINT screen, bool) { GLB_ListContextPopup(screen); };
+    SetAccelerators({ACCEL{FVIRTKEY, VK_F5, kCmdRefresh}});
+    OnCommand = [this](WORD command) { ExecuteCommand(command); };
+
     SetActiveControl(GLB_List);
 }
 
@@ -286,10 +339,11 @@ void TForm1::TC_MainChange() {
 }
 
 void TForm1::EnableCommandButtons(bool run, bool stop, bool sleep, bool reRun) {
-    BB_Run.SetEnabled(run);
-    BB_Stop.SetEnabled(stop);
-    BB_Sleep.SetEnabled(sleep);
-    BB_ReRun.SetEnabled(reRun);
+    // While a restart runs no other command may be given.
+    BB_Run.SetEnabled(run && !Restarting());
+    BB_Stop.SetEnabled(stop && !Restarting());
+    BB_Sleep.SetEnabled(sleep && !Restarting());
+    BB_ReRun.SetEnabled(reRun && !Restarting());
 }
 
 void TForm1::GLB_ListClick() {
@@ -417,6 +471,159 @@ void TForm1::RunServiceCommand(ServiceCommand command) {
         GLB_List.SetItemIndex(selectedIndex_);
         GLB_ListClick();
         break;
+    }
+}
+
+void TForm1::RefreshKeepingSelection() {
+    const std::string serviceName = selectedIndex_ == -1 ? std::string() : ED_ServiceName.Text();
+    RefreshServices();
+    if (!serviceName.empty()) SelectService(serviceName);
+}
+
+void TForm1::ExecuteCommand(WORD command) {
+    // A menu's command comes after the menu has gone; the buttons say whether it still applies.
+    const auto clickIfEnabled = [](TBitBtn& button) {
+        if (button.Enabled()) button.Click();
+    };
+    switch (command) {
+    case kCmdRefresh:
+        RefreshKeepingSelection();
+        break;
+    case kCmdStart:
+        clickIfEnabled(BB_Run);
+        break;
+    case kCmdStop:
+        clickIfEnabled(BB_Stop);
+        break;
+    case kCmdPause:
+        clickIfEnabled(BB_Sleep);
+        break;
+    case kCmdContinue:
+        clickIfEnabled(BB_ReRun);
+        break;
+    case kCmdRestart:
+        if (BB_Stop.Enabled()) RestartSelected();
+        break;
+    case kCmdDependencies:
+        clickIfEnabled(BB_Depend);
+        break;
+    case kCmdCopyName:
+        if (selectedIndex_ != -1) CopyToClipboard(ED_ServiceName.Text());
+        break;
+    case kCmdCopyDetails:
+        if (selectedIndex_ != -1) CopyToClipboard(DetailsText());
+        break;
+    default:
+        break;
+    }
+}
+
+bool TForm1::GLB_ListKeyPress(char key) {
+    if (key == '\x03') {  // Ctrl+C
+        ExecuteCommand(kCmdCopyName);
+        return true;
+    }
+    if (static_cast<unsigned char>(key) < 0x20) return false;
+    const auto& items = catalogue_.List(static_cast<ServiceTab>(currentTab_)).items;
+    const int found = search_.Type(key, ::GetTickCount64(), items, GLB_List.ItemIndex());
+    if (found >= 0 && found != GLB_List.ItemIndex()) {
+        GLB_List.SetItemIndex(found);
+        GLB_ListClick();
+    }
+    return true;
+}
+
+void TForm1::GLB_ListContextPopup(POINT screen) {
+    const bool selected = selectedIndex_ != -1;
+    TPopupMenu menu;
+    menu.Add(kCmdStart, "開始(&S)", BB_Run.Enabled());
+    menu.Add(kCmdStop, "停止(&T)", BB_Stop.Enabled());
+    menu.Add(kCmdPause, "一時停止(&P)", BB_Sleep.Enabled());
+    menu.Add(kCmdContinue, "再開(&R)", BB_ReRun.Enabled());
+    menu.Add(kCmdRestart, "再起動(&E)", BB_Stop.Enabled());
+    menu.AddSeparator();
+    menu.Add(kCmdDependencies, "依存関係(&D)...", BB_Depend.Enabled());
+    menu.AddSeparator();
+    menu.Add(kCmdCopyName, "サービス名をコピー(&N)", selected);
+    menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", selected);
+    menu.Popup(Handle(), screen);
+}
+
+std::string TForm1::DetailsText() const {
+    // The memo has no label of its own on the panel.
+    const std::pair<std::string, std::string> lines[] = {
+        {LL_ServiceName.Caption(), ED_ServiceName.Text()}, {LL_DisplayName.Caption(), ED_DisplayName.Text()},
+        {LL_Company.Caption(), ED_Company.Text()},         {LL_Description.Caption(), ED_Description.Text()},
+        {LL_FileName.Caption(), ED_FileName.Text()},       {"サービスの説明", MM_Description.Text()},
+        {LL_Start.Caption(), CB_Start.Text()},
+    };
+    std::string text;
+    for (const auto& [label, value] : lines) {
+        text += label + ": ";
+        // A value of several lines goes on in indented lines.
+        for (const char c : value) {
+            if (c == '\r') continue;
+            text += c == '\n' ? std::string("\r\n  ") : std::string(1, c);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+void TForm1::CopyToClipboard(const std::string& text) {
+    if (!CopyTextToClipboard(Handle(), text))
+        ShowMessageDialog("クリップボードにコピーできませんでした。", mtError, DialogButtons(mbOK), 0);
+}
+
+void TForm1::RestartSelected() {
+    if (selectedIndex_ == -1 || Restarting()) return;
+    auto job = std::make_shared<RestartJob>(ED_ServiceName.Text(), Handle(), system_);
+    auto* threadReference = new std::shared_ptr<RestartJob>(job);
+    job->thread = ::CreateThread(nullptr, 0, &RestartJob::Run, threadReference, 0, nullptr);
+    if (job->thread == nullptr) {
+        delete threadReference;
+        ReportServiceError(::GetLastError());
+        return;
+    }
+    restart_ = std::move(job);
+    EnableCommandButtons(false, false, false, false);
+    RestartProgress(RestartStep::Stop);
+}
+
+void TForm1::RestartProgress(RestartStep step) {
+    if (!restart_) return;
+    const std::string& name = restart_->serviceName;
+    StatusBar1.SetSimpleText(step == RestartStep::Start ? "サービス「" + name + "」を開始しています…"
+                                                        : "サービス「" + name + "」を停止しています…");
+}
+
+void TForm1::RestartFinished() {
+    if (!restart_) return;
+    const std::shared_ptr<RestartJob> job = std::move(restart_);
+    ::WaitForSingleObject(job->thread, INFINITE);  // it has posted its last news
+    ::CloseHandle(job->thread);
+    StatusBar1.SetSimpleText(kStatusNotice);
+    const RestartOutcome& outcome = job->outcome;
+    if (outcome.timedOut) {
+        ShowMessageDialog("サービス「" + job->serviceName + "」が時間内に停止しませんでした。再起動を中止しました。", mtError,
+                          DialogButtons(mbOK), 0);
+    } else if (outcome.step != RestartStep::Done) {
+        ReportServiceError(outcome.error);
+    }
+    RefreshServices();
+    SelectService(job->serviceName);
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kRestartProgress:
+        RestartProgress(static_cast<RestartStep>(wParam));
+        return 0;
+    case kRestartDone:
+        RestartFinished();
+        return 0;
+    default:
+        return TForm::HandleMessage(message, wParam, lParam);
     }
 }
 

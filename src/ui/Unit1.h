@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "catalogue/IncrementalSearch.h"
 #include "catalogue/ServiceCatalogue.h"
 #include "control/ServiceCommands.h"
+#include "control/ServiceRestart.h"
 #include "listbox/GraphicListBox.h"
 #include "platform/Platform.h"
 #include "toolkit/Button.h"
@@ -52,6 +55,19 @@ enum Form1ControlId : int {
     kIdClose,
     kIdLink,
     kIdStatusBar,
+};
+
+// The commands of the main window's keys and of the list's menu (WM_COMMAND ids).
+enum Form1Command : WORD {
+    kCmdRefresh = 301,  // F5
+    kCmdStart,
+    kCmdStop,
+    kCmdPause,
+    kCmdContinue,
+    kCmdRestart,
+    kCmdDependencies,
+    kCmdCopyName,
+    kCmdCopyDetails,
 };
 
 // The smallest outer size of the window, which is also its size at creation.
@@ -108,6 +124,20 @@ public:
     void IM_LinkClick();
     // Rebuilds the catalogue and shows the current tab again, nothing selected.
     void RefreshServices();
+    // F5: rebuilds the catalogue and selects the service that was selected again, in the tab
+    // where it is now.
+    void RefreshKeepingSelection();
+    // One of the Form1Command commands.
+    void ExecuteCommand(WORD command);
+    // Type-to-find and Ctrl+C in the list; true when the character was used.
+    bool GLB_ListKeyPress(char key);
+    // The list's menu, its items enabled as the buttons they stand for.
+    void GLB_ListContextPopup(POINT screen);
+    // The details as "label: value" lines, in the panel's order.
+    std::string DetailsText() const;
+    // Stops the selected service, waits off this thread until it has stopped, then starts it.
+    void RestartSelected();
+    bool Restarting() const { return restart_ != nullptr; }
 
     void BB_RunClick() { RunServiceCommand(ServiceCommand::Start); }
     void BB_StopClick() { RunServiceCommand(ServiceCommand::Stop); }
@@ -127,8 +157,16 @@ public:
     HICON DriverIcon() const;
     HICON DefaultServiceIcon() const;
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
+    struct RestartJob;
+
     void SetUpControls();
+    void CopyToClipboard(const std::string& text);
+    void RestartProgress(RestartStep step);
+    void RestartFinished();
     void AlignControls();
     void LayOutDetailsPanel();
     void RunServiceCommand(ServiceCommand command);
@@ -142,6 +180,8 @@ private:
     int currentTab_ = 0;
     TImageList listGlyphs_ = TImageList::View(nullptr);
     bool readErrorReported_ = false;
+    IncrementalSearch search_;
+    std::shared_ptr<RestartJob> restart_;
 };
 
 }  // namespace rondel

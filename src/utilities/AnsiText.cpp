@@ -34,4 +34,14 @@ std::string AsciiLower(std::string_view text) {
     return lowered;
 }
 
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (prefix.size() > text.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); i += CharLength(prefix, i)) {
+        const bool same = CharLength(prefix, i) == 2 ? text.substr(i, 2) == prefix.substr(i, 2)
+                                                     : AsciiLower(text.substr(i, 1)) == AsciiLower(prefix.substr(i, 1));
+        if (!same) return false;
+    }
+    return true;
+}
+
 }  // namespace rondel

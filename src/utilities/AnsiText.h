@@ -29,4 +29,8 @@ inline void CutToPathLength(std::string& text) { CutToLength(text, kMaxPathLengt
 // Lowers the ASCII letters A-Z only; every other byte stays.
 std::string AsciiLower(std::string_view text);
 
+// Whether text begins with prefix, ASCII letters compared without regard to case and
+// double-byte characters compared whole (their trail bytes are never letters).
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 }  // namespace rondel

@@ -186,8 +186,9 @@ uint32_t FakeServices::QueryStatus(RawHandle service, ServiceStatus& status) {
     const Open* o = Lookup(service);
     if (o == nullptr || o->isManager) return kErrorInvalidHandle;
     if ((o->access & kServiceQueryStatus) == 0) return kErrorAccessDenied;
-    const FakeService* s = Find(o->service);
-    status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, 0, 0};
+    FakeService* s = Find(o->service);
+    if (onQueryStatus) onQueryStatus(*s);
+    status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, s->checkPoint, s->waitHint};
     return 0;
 }
 
@@ -214,7 +215,7 @@ uint32_t FakeServices::Control(RawHandle service, uint32_t control, ServiceStatu
     if (s->currentState == kServiceStopped) return kErrorServiceNotActive;
     const uint32_t accept = control == kServiceControlStop ? kServiceAcceptStop : kServiceAcceptPauseContinue;
     if ((s->controlsAccepted & accept) == 0) return kErrorInvalidServiceControl;
-    if (control == kServiceControlStop) s->currentState = kServiceStopped;
+    if (control == kServiceControlStop) s->currentState = s->stopsTo;
     if (control == kServiceControlPause) s->currentState = kServicePaused;
     if (control == kServiceControlContinue) s->currentState = kServiceRunning;
     status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, 0, 0};

@@ -39,6 +39,11 @@ struct FakeService {
     uint32_t startError = 0;              // what StartService answers (0: success)
     uint32_t controlError = 0;            // what ControlService answers (0: success)
     uint32_t startType = platform::kServiceDemandStart;
+    // The state a stop request leaves it in (kServiceStopPending: a service slow to stop), and
+    // the check point and wait hint its status reports.
+    uint32_t stopsTo = platform::kServiceStopped;
+    uint32_t checkPoint = 0;
+    uint32_t waitHint = 0;
     // Rights OpenService grants on this service; asking for more is refused (ERROR_ACCESS_DENIED),
     // as Windows does for protected services.
     uint32_t grantedAccess = 0xFFFFFFFFu;
@@ -55,6 +60,8 @@ public:
     // Like the real manager, a changed start type is written to the service's key ("Start");
     // FakeMachine connects this to its registry.
     std::function<void(const std::string& serviceName, uint32_t startType)> onStartTypeChanged;
+    // Runs before each status query: a test's service moves on here.
+    std::function<void(FakeService&)> onQueryStatus;
     // Wine 8: a request whose records do not all fit answers ERROR_MORE_DATA with a count but
     // null names, reports the bytes needed for everything, and never advances the resume handle.
     bool wineStylePaging = false;

@@ -163,5 +163,51 @@ TEST_F(Form1Double, ABadStartValueIsReportedAndTheDetailsStay) {
     EXPECT_TRUE(Look(f) == after);
 }
 
+// The list's menu opened from the keyboard, read while it shows: whether each item can be chosen.
+std::vector<bool> MenuStates(TForm1& f) {
+    static std::vector<bool> seen;
+    seen.clear();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND popup = ::FindWindowA("#32768", nullptr);
+        if (popup == nullptr || !::IsWindowVisible(popup)) return;
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            if ((state & MF_SEPARATOR) == 0) seen.push_back((state & MF_GRAYED) == 0);
+        }
+        ::KillTimer(nullptr, id);
+        ::EndMenu();
+    });
+    ::SendMessageA(f.GLB_List.Handle(), WM_KEYDOWN, VK_APPS, 1);
+    ::KillTimer(nullptr, timer);
+    return seen;
+}
+
+TEST_F(Form1Double, TheListMenuEnablesItsItemsAsTheButtons) {
+    m.fake.AddService("RondelT_Paused", "一時停止中", "C:\\nowhere\\paused.exe", kServicePaused);
+    m.fake.services.Find("RondelT_Beta")->controlsAccepted = 0;
+    TForm1& f = Form();
+    // Start, stop, pause, continue, restart; dependencies and the two copies.
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false}));
+    const struct {
+        const char* name;
+        std::vector<bool> buttons;
+    } cases[] = {
+        {"RondelT_Alpha", {false, true, true, false}},
+        {"RondelT_Beta", {false, false, false, false}},  // accepts no control
+        {"RondelT_Paused", {false, true, false, true}},
+        {"RondelT_Stopped", {true, false, false, false}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(f.SelectService(c.name));
+        const std::vector<bool> buttons = {f.BB_Run.Enabled(), f.BB_Stop.Enabled(), f.BB_Sleep.Enabled(),
+                                           f.BB_ReRun.Enabled()};
+        EXPECT_EQ(buttons, c.buttons) << c.name;
+        std::vector<bool> expected = c.buttons;
+        expected.insert(expected.end(), {c.buttons[1], true, true, true});
+        EXPECT_EQ(MenuStates(f), expected) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace rondel::testing

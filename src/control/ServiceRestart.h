@@ -1,0 +1,45 @@
+// Restarting a service: stop it, wait until it has stopped, start it. GUI-free; the main window
+// runs it off its own thread and hears of each step through the pacing's progress.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace rondel {
+
+enum class RestartStep { Stop, WaitForStop, Start, Done };
+
+// How a restart ended: Done, or the step that failed with its error code. A wait that ran out
+// of time has timedOut set; one given up because the window went has cancelled set.
+struct RestartOutcome {
+    RestartStep step = RestartStep::Done;
+    uint32_t error = 0;
+    bool timedOut = false;
+    bool cancelled = false;
+    bool operator==(const RestartOutcome&) const = default;
+};
+
+// The clock, the pause between two status queries, a way to give up, and the news of each step.
+struct RestartPacing {
+    std::function<uint64_t()> nowMs;
+    std::function<void(uint32_t ms)> sleep;
+    std::function<bool()> cancelled = [] { return false; };
+    std::function<void(RestartStep)> progress = [](RestartStep) {};
+};
+
+// The longest wait for a service to stop, whatever its wait hints say.
+inline constexpr uint32_t kRestartWaitLimitMs = 60000;
+// The wait hint a service that gives none (or a shorter one) is held to.
+inline constexpr uint32_t kRestartLeastWaitHintMs = 1000;
+
+// Stops the service (a service with running dependents is refused by the manager, as a stop
+// is), then queries its status until it reports stopped. While it makes progress (its check
+// point or state changes) it gets its wait hint again; the wait ends with a time-out when it
+// makes none within its hint or after kRestartWaitLimitMs in all. Then starts it.
+RestartOutcome RestartService(platform::Platform& system, const std::string& serviceName,
+                              const RestartPacing& pacing);
+
+}  // namespace rondel

@@ -1,0 +1,143 @@
+// The main window's keys and menu, driven from outside: F5, type-to-find, the list's menu,
+// copying to the clipboard, and a restart that waits without freezing the window.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "FixturePaths.h"
+#include "RondelWindow.h"
+#include "TestService.h"
+#include "ui/Unit1.h"
+
+namespace rondel::e2e {
+namespace {
+
+using namespace rondel::fixtures;
+
+std::string Named(const char* name) { return std::string(kTestServicePrefix) + name; }
+
+void Type(const RondelWindow& w, const std::string& text) {
+    for (const char c : text) ::PostMessageA(w.Control(kIdList), WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+
+bool MenuShows(bool shows) {
+    return WaitFor([&] {
+        HWND popup = ::FindWindowA("#32768", nullptr);
+        return (popup != nullptr && ::IsWindowVisible(popup)) == shows;
+    });
+}
+
+// The clipboard's text in both formats, the Unicode one given back in code page 932.
+std::pair<std::string, std::string> ClipboardTexts() {
+    std::pair<std::string, std::string> texts;
+    if (!::OpenClipboard(nullptr)) return texts;
+    if (HANDLE ansi = ::GetClipboardData(CF_TEXT)) {
+        texts.first = static_cast<const char*>(::GlobalLock(ansi));
+        ::GlobalUnlock(ansi);
+    }
+    if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT)) {
+        const auto* text = static_cast<const wchar_t*>(::GlobalLock(wide));
+        char converted[4096] = {};
+        ::WideCharToMultiByte(932, 0, text, -1, converted, sizeof converted, nullptr, nullptr);
+        texts.second = converted;
+        ::GlobalUnlock(wide);
+    }
+    ::CloseClipboard();
+    return texts;
+}
+
+void EmptyClipboard() {
+    if (!::OpenClipboard(nullptr)) return;
+    ::EmptyClipboard();
+    ::CloseClipboard();
+}
+
+TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
+    TestService spin(ServiceDefinition(Named("KeysSpin")).Display("Sp 試験 検索"));
+    ASSERT_EQ(spin.CreateError(), 0u);
+    ASSERT_EQ(spin.StartAndWait(), 0u);
+
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    Type(w, "sp");
+    ASSERT_TRUE(WaitFor([&] { return w.Text(kIdServiceName) == spin.Name(); }));
+    EXPECT_EQ(w.Selected(), w.ItemOf(spin.Name()));
+    EXPECT_TRUE(w.Enabled(kIdStop)) << "selected as by a click";
+
+    ASSERT_EQ(spin.StopAndWait(), 0u);
+    EXPECT_EQ(w.Tab(), 0) << "nothing changes until F5";
+    w.PostKey(VK_F5);
+    ASSERT_TRUE(WaitFor([&] { return w.Tab() == 2 && w.Text(kIdServiceName) == spin.Name(); }));
+    EXPECT_EQ(w.Selected(), w.ItemOf(spin.Name()));
+    EXPECT_TRUE(w.Enabled(kIdRun));
+    EXPECT_EQ(RemoteText(w.Control(kIdStatusBar)), "F5 キーで最新の状態に更新します");
+}
+
+TEST(Shortcuts, TheMenuAndCtrlCCopyTheNameOrTheDetailsInBothFormats) {
+    TestService running(ServiceDefinition(Named("MenuRunning")).Display("試験 メニュー 実行中"));
+    ASSERT_EQ(running.CreateError(), 0u);
+    ASSERT_EQ(running.StartAndWait(), 0u);
+    ASSERT_EQ(running.SetString("Description", "一行目\n二行目"), ERROR_SUCCESS);
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+
+    // A right click selects the item; the menu's "C" copies its details.
+    EmptyClipboard();
+    const HWND list = w.Control(kIdList);
+    const int index = w.ItemOf(running.Name());
+    ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    const int row = index - static_cast<int>(::SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    ::PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, row * 46 + 23));
+    ::PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(60, row * 46 + 23));
+    ASSERT_TRUE(MenuShows(true));
+    EXPECT_EQ(w.Text(kIdServiceName), running.Name());
+    ::PostMessageA(list, WM_CHAR, 'c', 1);
+    EXPECT_TRUE(MenuShows(false));
+    const std::string details = "サービス名: " + running.Name() + "\r\n表示名: 試験 メニュー 実行中\r\n"
+                                "会社名: ロンデル試験株式会社\r\n説　明: ロンデル試験用サービス\r\n"
+                                "実ファイル: " + TestServiceCommand() + "\r\nサービスの説明: 一行目\r\n  二行目\r\n"
+                                "スタートアップの種類: 手動\r\n";
+    EXPECT_TRUE(WaitFor([&] { return ClipboardTexts() == std::pair{details, details}; }, 5000)) << ClipboardTexts().first;
+
+    // Ctrl+C in the list: the name alone.
+    Type(w, "\x03");  // Ctrl+C
+    const std::pair<std::string, std::string> name{running.Name(), running.Name()};
+    EXPECT_TRUE(WaitFor([&] { return ClipboardTexts() == name; }, 5000)) << ClipboardTexts().first;
+}
+
+TEST(Shortcuts, RestartWaitsForTheStopWithoutFreezingTheWindow) {
+    TestService slow(ServiceDefinition(Named("RestartSlow")).Display("試験 再起動").Arguments("--linger-stop=2000"));
+    ASSERT_EQ(slow.CreateError(), 0u);
+    ASSERT_EQ(slow.StartAndWait(), 0u);
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    ASSERT_TRUE(w.Select(slow.Name()));
+
+    ::PostMessageA(w.Main(), WM_COMMAND, kCmdRestart, 0);
+    ASSERT_TRUE(WaitFor([&] { return slow.State() == SERVICE_STOP_PENDING; }, 5000));
+    // The window answers at once, says what it does and takes no other command meanwhile, even
+    // when F5 shows the service again.
+    w.PostKey(VK_F5);
+    int answered = 0;
+    while (slow.State() == SERVICE_STOP_PENDING) {
+        DWORD_PTR result = 0;
+        if (::SendMessageTimeoutA(w.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) ++answered;
+        EXPECT_EQ(RemoteText(w.Control(kIdStatusBar)), "サービス「" + slow.Name() + "」を停止しています…");
+        EXPECT_FALSE(w.Enabled(kIdStop) || w.Enabled(kIdRun) || w.Enabled(kIdSleep) || w.Enabled(kIdReRun));
+        ::Sleep(100);
+    }
+    EXPECT_GE(answered, 10) << "two seconds of stopping";
+
+    ASSERT_TRUE(WaitFor([&] { return RemoteText(w.Control(kIdStatusBar)) == "F5 キーで最新の状態に更新します"; }));
+    EXPECT_TRUE(WaitFor([&] { return slow.State() == SERVICE_RUNNING; }));
+    EXPECT_EQ(w.Tab(), 0);
+    EXPECT_EQ(w.Text(kIdServiceName), slow.Name());
+    EXPECT_EQ(w.Selected(), w.ItemOf(slow.Name()));
+    EXPECT_TRUE(w.Enabled(kIdStop));
+}
+
+}  // namespace
+}  // namespace rondel::e2e
