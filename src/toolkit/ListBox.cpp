@@ -124,13 +124,11 @@ LRESULT TListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnKeyPress && OnKeyPress(static_cast<char>(wParam))) return 0;
         break;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-        // The menu key and Shift+F10 open the menu here, once, on the way down; neither goes on
-        // (F10 would open the window menu).
-        if (OnContextPopup && (wParam == VK_APPS || (wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0))) {
-            if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) ContextPopup(kFromKeyboard);
+        // The menu key opens the menu here, once, on the way down. (Shift+F10 comes as
+        // WM_CONTEXTMENU from the system.)
+        if (OnContextPopup && wParam == VK_APPS) {
+            if (message == WM_KEYDOWN) ContextPopup(kFromKeyboard);
             return 0;
         }
         break;

@@ -163,8 +163,9 @@ TEST_F(Form1Double, ABadStartValueIsReportedAndTheDetailsStay) {
     EXPECT_TRUE(Look(f) == after);
 }
 
-// The list's menu opened from the keyboard, read while it shows: whether each item can be chosen.
-std::vector<bool> MenuStates(TForm1& f) {
+// The list's menu opened from the keyboard (the menu key, or Shift+F10), read while it shows:
+// whether each item can be chosen.
+std::vector<bool> MenuStates(TForm1& f, bool shiftF10 = false) {
     static std::vector<bool> seen;
     seen.clear();
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
@@ -178,7 +179,13 @@ std::vector<bool> MenuStates(TForm1& f) {
         ::KillTimer(nullptr, id);
         ::EndMenu();
     });
-    ::SendMessageA(f.GLB_List.Handle(), WM_KEYDOWN, VK_APPS, 1);
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shiftF10 ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(f.GLB_List.Handle(), shiftF10 ? WM_SYSKEYDOWN : WM_KEYDOWN, shiftF10 ? VK_F10 : VK_APPS, 1);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
     ::KillTimer(nullptr, timer);
     return seen;
 }
@@ -207,6 +214,7 @@ TEST_F(Form1Double, TheListMenuEnablesItsItemsAsTheButtons) {
         expected.insert(expected.end(), {c.buttons[1], true, true, true});
         EXPECT_EQ(MenuStates(f), expected) << c.name;
     }
+    EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, true, true, true}));
 }
 
 }  // namespace
