@@ -14,7 +14,8 @@ endif()
 if(WIN32 AND CMAKE_CROSSCOMPILING)
   # Every Windows test runs in the project's own prefix, under build/<preset>/wine.
   set(RONDEL_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
-  set(RONDEL_WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run --root ${RONDEL_WINE_ROOT})
+  set(RONDEL_WINE_RUN_SCRIPT ${CMAKE_SOURCE_DIR}/tests/wine/wine-run)
+  set(RONDEL_WINE_RUN ${RONDEL_WINE_RUN_SCRIPT} --root ${RONDEL_WINE_ROOT})
   set(CMAKE_CROSSCOMPILING_EMULATOR ${RONDEL_WINE_RUN})
 
   add_test(NAME wine.setup COMMAND ${RONDEL_WINE_RUN} --setup)

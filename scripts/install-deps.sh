@@ -12,6 +12,7 @@ packages=(
     xvfb xauth x11-utils imagemagick
     fonts-ipafont-gothic fonts-wine locales
     util-linux procps
+    python3  # host-side tests: the CSV read by its csv module, the package unpacked and started
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // against the values stored as "Start", and the change through the Service Control Manager.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,6 +10,9 @@
 #include "platform/Platform.h"
 
 namespace rondel {
+
+// The drop-down list's items, in their order.
+inline constexpr std::array<const char*, 3> kStartTypeItems{"自動", "手動", "無効"};
 
 // 0 -> automatic (2), 1 -> manual (3), 2 -> disabled (4); no value for any other index.
 std::optional<uint32_t> StartValueOfItem(int itemIndex);

@@ -762,4 +762,18 @@ std::string WideToAnsi(const std::wstring& text) {
     return ansi;
 }
 
+std::string Utf8FromCodePage932(const std::string& text) {
+    if (text.empty()) return {};
+    constexpr UINT kCodePage932 = 932;
+    const int wideLength =
+        ::MultiByteToWideChar(kCodePage932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(kCodePage932, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
 }  // namespace rondel::platform

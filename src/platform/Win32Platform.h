@@ -86,5 +86,8 @@ private:
 // Texts between code page 932 and UTF-16.
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
+// Code-page-932 bytes as UTF-8 (through UTF-16); a byte that is no character of the code page
+// becomes the code page's replacement character.
+std::string Utf8FromCodePage932(const std::string& text);
 
 }  // namespace rondel::platform

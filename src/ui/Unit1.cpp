@@ -190,7 +190,7 @@ void TForm1::SetUpControls() {
     LL_Start.SetCaption("スタートアップの種類");
     LL_Start.SetBounds(0, 0, 107, kLabelHeight);
     CB_Start.SetParent(PL_Base, kIdStart);
-    for (const char* item : {"自動", "手動", "無効"}) CB_Start.AddItem(item);
+    for (const char* item : kStartTypeItems) CB_Start.AddItem(item);
     CB_Start.SetBounds(0, 0, kStartListWidth, kStartListOpenHeight);
     CB_Start.OnChange = [this] { CB_StartChange(); };
 

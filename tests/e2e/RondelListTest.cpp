@@ -30,7 +30,8 @@ DWORD WINAPI Drain(void* parameter) {
     return 0;
 }
 
-Listing RunRondelList() {
+// Runs RondelList.exe with an argument string ("" for none) and collects what it writes.
+Listing RunRondelList(const std::string& arguments = {}) {
     Listing listing;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead, outWrite, errRead, errWrite;
@@ -45,7 +46,7 @@ Listing RunRondelList() {
     si.hStdOutput = outWrite;
     si.hStdError = errWrite;
     PROCESS_INFORMATION pi{};
-    std::string line = "\"" + BuildDirectory() + "RondelList.exe\"";
+    std::string line = "\"" + BuildDirectory() + "RondelList.exe\"" + (arguments.empty() ? "" : " " + arguments);
     const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
@@ -195,6 +196,34 @@ TEST(RondelList, ListsEveryServiceExactlyOnceWith250MoreRegistered) {
     for (const std::string& name : batch.Names()) EXPECT_EQ(times[name], 1) << name;
     for (const auto& [name, count] : times) EXPECT_EQ(count, 1) << name;
     EXPECT_EQ(times.size(), AllWin32Services().size()) << "and nothing but the machine's services";
+}
+
+TEST(RondelList, VersionFromItsResourceAndUsageWithExitCode2ForAnyOtherArgument) {
+    const struct {
+        std::string arguments;
+        DWORD exitCode;
+        std::string out;
+    } cases[] = {
+        {"--version", 0, std::string("RondelList ") + RONDEL_VERSION + "\r\n"},
+        {"--help", 2, ""},
+        {"-csv", 2, ""},
+        {"--CSV", 2, ""},
+        {"--csv --version", 2, ""},
+        {"--version extra", 2, ""},
+        {"\"\"", 2, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Listing listing = RunRondelList(c.arguments);
+        EXPECT_EQ(listing.exitCode, c.exitCode);
+        EXPECT_EQ(listing.out, c.out);
+        if (c.exitCode == 2) {
+            EXPECT_EQ(listing.err.rfind("usage: RondelList.exe ", 0), 0u) << listing.err;
+            EXPECT_EQ(listing.err.find("\r\n"), listing.err.size() - 2) << "one line: " << listing.err;
+        } else {
+            EXPECT_EQ(listing.err, "");
+        }
+    }
 }
 
 }  // namespace
