@@ -18,6 +18,10 @@ mutants=(
   "src/listbox/GraphicListBox.cpp|    if (flat_ && selected) canvas.DrawFocusRect(rect);|    if (flat_ && selected) { canvas.DrawFocusRect(rect); canvas.DrawFocusRect(rect); }|the focus rectangle is drawn twice on one surface (and so vanishes)"
   "src/control/DependencyLookup.cpp|        if (end == begin) break;||the walk over DependOnService does not stop at the empty name"
   "src/ui/Unit2.cpp|    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependentList_, GLB_DependFrom.ItemIndex());|    if (false) return {};|the lower list's selection is not the one shown"
+  "src/catalogue/IncrementalSearch.cpp|    const bool fresh = characters == 1|    const bool fresh = characters >= 1|type-to-find leaves a matching item when more letters are typed"
+  "src/control/ServiceRestart.cpp|status.checkPoint != last.checkPoint|status.checkPoint > last.checkPoint + 1000000|a restart's wait gives up on a service that makes progress"
+  "src/ui/Unit1.cpp|    menu.Add(kCmdRestart, \"再起動(&E)\", BB_Stop.Enabled());|    menu.Add(kCmdRestart, \"再起動(&E)\", selected);|the menu offers restart for a service that cannot be stopped"
+  "src/catalogue/CatalogueCsv.cpp|    if (text.find_first_of(\"\\\",\\r\\n\") == std::string_view::npos)|    if (text.find_first_of(\"\\\"\\r\\n\") == std::string_view::npos)|a CSV field holding a comma is not quoted"
 )
 
 build_and_test() {
