@@ -744,36 +744,28 @@ void Win32AtomTable::DeleteGlobalAtom(uint16_t atom) { ::GlobalDeleteAtom(atom);
 
 // ================================================================== texts
 
-std::wstring AnsiToWide(const std::string& text) {
+std::wstring ToWide(const std::string& text, unsigned codePage) {
     if (text.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 
-std::string WideToAnsi(const std::wstring& text) {
+std::string FromWide(const std::wstring& text, unsigned codePage) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                              nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
                           nullptr);
-    return ansi;
+    return bytes;
 }
 
-std::string Utf8FromCodePage932(const std::string& text) {
-    if (text.empty()) return {};
-    constexpr UINT kCodePage932 = 932;
-    const int wideLength =
-        ::MultiByteToWideChar(kCodePage932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(kCodePage932, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
+std::wstring AnsiToWide(const std::string& text) { return ToWide(text, CP_ACP); }
+
+std::string WideToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
+
+std::string Utf8FromCodePage932(const std::string& text) { return FromWide(ToWide(text, kCodePage932), CP_UTF8); }
 
 }  // namespace rondel::platform

@@ -83,7 +83,11 @@ private:
     Win32AtomTable atoms_;
 };
 
-// Texts between code page 932 and UTF-16.
+// Texts between a code page's bytes and UTF-16. The program's own texts are in code page 932.
+inline constexpr unsigned kCodePage932 = 932;
+std::wstring ToWide(const std::string& text, unsigned codePage);
+std::string FromWide(const std::wstring& text, unsigned codePage);
+// The same in the system's ANSI code page, which the "A" functions use (932 on Rondel's machines).
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
 // Code-page-932 bytes as UTF-8 (through UTF-16); a byte that is no character of the code page

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/Win32Platform.h"
+
 namespace rondel {
 
 namespace {
@@ -39,15 +41,11 @@ bool SetData(UINT format, HGLOBAL block) {
 }  // namespace
 
 bool CopyTextToClipboard(HWND owner, const std::string& text) {
-    const int wide = ::MultiByteToWideChar(932, 0, text.c_str(), -1, nullptr, 0);
-    if (wide <= 0) return false;
-    std::wstring unicode(static_cast<std::size_t>(wide), L'\0');
-    ::MultiByteToWideChar(932, 0, text.c_str(), -1, unicode.data(), wide);
-
+    const std::wstring unicode = platform::ToWide(text, platform::kCodePage932);
     if (!OpenClipboardSoon(owner)) return false;
     bool done = ::EmptyClipboard() != FALSE;
     done = done && SetData(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
-    done = done && SetData(CF_UNICODETEXT, GlobalCopy(unicode.c_str(), unicode.size() * sizeof(wchar_t)));
+    done = done && SetData(CF_UNICODETEXT, GlobalCopy(unicode.c_str(), (unicode.size() + 1) * sizeof(wchar_t)));
     ::CloseClipboard();
     return done;
 }

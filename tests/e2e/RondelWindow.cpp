@@ -6,6 +6,7 @@
 
 #include "FixturePaths.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 
 namespace rondel::e2e {
@@ -20,14 +21,7 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return static_cast<LRESULT>(result);
 }
 
-std::string ToAnsi(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    std::string ansi(wide.size() * 2 + 1, '\0');
-    const int length = ::WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
-                                             static_cast<int>(ansi.size()), nullptr, nullptr);
-    ansi.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    return ansi;
-}
+std::string ToAnsi(const std::wstring& wide) { return platform::FromWide(wide, platform::kCodePage932); }
 
 struct ById {
     int id;

@@ -9,6 +9,7 @@
 #include "FixturePaths.h"
 #include "RondelWindow.h"
 #include "TestService.h"
+#include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 
 namespace rondel::e2e {
@@ -39,10 +40,7 @@ std::pair<std::string, std::string> ClipboardTexts() {
         ::GlobalUnlock(ansi);
     }
     if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT)) {
-        const auto* text = static_cast<const wchar_t*>(::GlobalLock(wide));
-        char converted[4096] = {};
-        ::WideCharToMultiByte(932, 0, text, -1, converted, sizeof converted, nullptr, nullptr);
-        texts.second = converted;
+        texts.second = platform::FromWide(static_cast<const wchar_t*>(::GlobalLock(wide)), platform::kCodePage932);
         ::GlobalUnlock(wide);
     }
     ::CloseClipboard();
