@@ -12,7 +12,7 @@ ApplicationWindow::ApplicationWindow() {
 ApplicationWindow::~ApplicationWindow() { DestroyHandle(); }
 
 void ApplicationWindow::FillCreateParams(CreateParams& params) const {
-    params.windowClass.name = "RondelApplication";
+    params.windowClass.name = kApplicationWindowClass;
     params.caption = kApplicationTitle;
     params.style = WS_POPUP;
 }

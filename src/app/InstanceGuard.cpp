@@ -5,6 +5,7 @@
 namespace rondel {
 
 const char kApplicationTitle[] = "ロンデル";
+const char kApplicationWindowClass[] = "RondelApplication";
 
 std::string FileNamePart(const std::string& path) {
     const std::size_t last = LastDelimiter(path, "\\:");

@@ -9,8 +9,10 @@
 
 namespace rondel {
 
-// "ロンデル": the title of the application window, which a second start looks for.
+// "ロンデル": the title of the application window, which a second start looks for together
+// with its class.
 extern const char kApplicationTitle[];
+extern const char kApplicationWindowClass[];
 
 // The file-name part of a path: the text after its last backslash or colon.
 std::string FileNamePart(const std::string& path);
@@ -19,7 +21,8 @@ std::string FileNamePart(const std::string& path);
 class IRunningInstance {
 public:
     virtual ~IRunningInstance() = default;
-    // The first top-level window titled exactly kApplicationTitle, or 0.
+    // The first top-level window of class kApplicationWindowClass titled exactly
+    // kApplicationTitle, or 0.
     virtual platform::RawHandle FindApplicationWindow() = 0;
     // Restores it from the minimised state and brings it to the front.
     virtual void RestoreAndActivate(platform::RawHandle window) = 0;

@@ -3,20 +3,27 @@
 
 #include "app/ApplicationWindow.h"
 #include "app/InstanceGuard.h"
+#include "control/ServiceRestart.h"
 #include "platform/Win32Platform.h"
 #include "toolkit/ErrorHandler.h"
-#include "toolkit/Dde.h"
 #include "toolkit/Form.h"
+#include "toolkit/Worker.h"
 #include "ui/Unit1.h"
 
 using namespace rondel;
 
 namespace {
 
+// The longest a restart's job may still take after the window has gone: its wait for the stop
+// and the start after it.
+constexpr DWORD kRestartJobLimitMs = kRestartWaitLimitMs + 60000;
+
 class Win32RunningInstance final : public IRunningInstance {
 public:
     platform::RawHandle FindApplicationWindow() override {
-        return reinterpret_cast<platform::RawHandle>(::FindWindowA(nullptr, kApplicationTitle));
+        // By class and title: a window of another program that happens to carry the title is
+        // not the running instance.
+        return reinterpret_cast<platform::RawHandle>(::FindWindowA(kApplicationWindowClass, kApplicationTitle));
     }
     void RestoreAndActivate(platform::RawHandle handle) override {
         HWND window = reinterpret_cast<HWND>(handle);
@@ -24,15 +31,17 @@ public:
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
         ::AllowSetForegroundWindow(process);
-        ::SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-        ::SetForegroundWindow(window);
+        // Posted, never sent: the running instance restores itself and comes to the front when it
+        // gets to it, and this start ends at once even if it does not answer.
+        ::PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
 };
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    platform::Win32Platform machine;
+    // Never destroyed: a worker's job may still use it while the program ends.
+    static platform::Win32Platform& machine = *new platform::Win32Platform;
     platform::Platform system = machine.View();
     Win32RunningInstance running;
     const StartDecision decision =
@@ -44,7 +53,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     }
 
     try {
-        const TDdeInstance dde;  // the program's DDE instance, for the whole run
         ApplicationWindow application;
         TForm1 mainWindow(system);
         application.SetMainWindow(mainWindow.Handle());
@@ -54,5 +62,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         ShowCurrentException();
     }
     system.atoms.DeleteGlobalAtom(decision.atom);
+    // The window has gone; a restart it began is carried through before the program ends.
+    TWorker::WaitForJobs(kRestartJobLimitMs);
     return 0;
 }

@@ -7,13 +7,11 @@
 
 namespace rondel {
 
-bool ServiceItemStartsWith(const std::string& item, const std::string& prefix) {
-    ServiceEntry entry;
-    SplitServiceItem(item, entry);
+bool ServiceStartsWith(const ServiceEntry& entry, const std::string& prefix) {
     return StartsWithNoCase(entry.serviceName, prefix) || StartsWithNoCase(entry.displayName, prefix);
 }
 
-int IncrementalSearch::Type(char byte, uint64_t nowMs, const std::vector<std::string>& items, int selected) {
+int IncrementalSearch::Type(char byte, uint64_t nowMs, const std::vector<ServiceEntry>& entries, int selected) {
     if (typed_.empty() || nowMs - lastKeyMs_ >= kPauseMs) typed_.clear();
     lastKeyMs_ = nowMs;
     typed_ += byte;
@@ -32,12 +30,12 @@ int IncrementalSearch::Type(char byte, uint64_t nowMs, const std::vector<std::st
     const std::string prefix(repeated ? first : typed);
     const bool fresh = characters == 1 || repeated;
 
-    const int count = static_cast<int>(items.size());
+    const int count = static_cast<int>(entries.size());
     if (count == 0) return -1;
     const int begin = selected < 0 ? 0 : (fresh ? selected + 1 : selected) % count;
     for (int k = 0; k < count; ++k) {
         const int index = (begin + k) % count;
-        if (ServiceItemStartsWith(items[static_cast<std::size_t>(index)], prefix)) return index;
+        if (ServiceStartsWith(entries[static_cast<std::size_t>(index)], prefix)) return index;
     }
     return -1;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ServiceEntry.h"
+
 namespace rondel {
 
 class IncrementalSearch {
@@ -14,13 +16,13 @@ public:
     static constexpr uint64_t kPauseMs = 1000;
 
     // One typed byte (code page 932; a double-byte character comes as its two bytes) at time
-    // nowMs, over the list items with `selected` selected (-1 for none). Returns the item to
+    // nowMs, over the list's entries with `selected` selected (-1 for none). Returns the item to
     // select, or -1 when none matches or the character is not complete yet.
     //
     // A new search begins after the selected item; a search that goes on begins at it, so the
     // item found stays while it still matches. The same character typed again and again steps
     // through the items that begin with it. The search wraps at the end of the list.
-    int Type(char byte, uint64_t nowMs, const std::vector<std::string>& items, int selected);
+    int Type(char byte, uint64_t nowMs, const std::vector<ServiceEntry>& entries, int selected);
 
     // What has been typed in the current search.
     const std::string& Typed() const { return typed_; }
@@ -30,7 +32,7 @@ private:
     uint64_t lastKeyMs_ = 0;
 };
 
-// Whether a list item's service name or display name begins with prefix (StartsWithNoCase).
-bool ServiceItemStartsWith(const std::string& item, const std::string& prefix);
+// Whether a service's name or display name begins with prefix (StartsWithNoCase).
+bool ServiceStartsWith(const ServiceEntry& entry, const std::string& prefix);
 
 }  // namespace rondel

@@ -212,6 +212,12 @@ platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index) 
     return system.shell.IconOfFile(GetSystemDir(system.environment) + "\\shell32.dll", index);
 }
 
+CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon) {
+    CatalogueBuild build{std::make_unique<ServiceCatalogue>(system), {}};
+    build.result = build.catalogue->BuildServiceLists(defaultIcon);
+    return build;
+}
+
 std::string FormatCatalogueListing(const ServiceCatalogue& catalogue) {
     std::string listing;
     for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {

@@ -85,7 +85,7 @@ private:
     // Adds the found services to the list, sorts it, and fills its image list once, in order.
     static void Place(StateList& list, std::vector<Found>& found);
 
-    platform::Platform& system_;
+    platform::Platform system_;
     std::array<StateList, 3> lists_;
     std::array<std::vector<Found>, 3> found_;
 };
@@ -99,6 +99,14 @@ namespace rondel {
 inline constexpr uint32_t kDriverIconIndex = 0;
 inline constexpr uint32_t kDefaultServiceIconIndex = 2;
 platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index);
+
+// A catalogue built from scratch, as a refresh hands it to the window: made and filled on the
+// caller's thread, owning its lists and icons.
+struct CatalogueBuild {
+    std::unique_ptr<ServiceCatalogue> catalogue;
+    BuildResult result;
+};
+CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon);
 
 // The catalogue as a script reads it: one line per listed service, the tab number (0 running,
 // 1 paused, 2 stopped), a TAB and the list-item text as stored; tab 0's list first, then 1,

@@ -102,4 +102,21 @@ void ListDependents(Platform& system, const std::string& serviceName, StateList&
     SortStateList(list.items, *list.images);
 }
 
+DependencyLists LookUpDependencies(Platform system, const std::string& serviceName, const DependencyIcons& icons) {
+    DependencyLists lists{{{}, system.shell.CreateImageList(32, 32)}, {{}, system.shell.CreateImageList(32, 32)}, {}};
+    using Lookup = void (*)(Platform&, const std::string&, StateList&, const DependencyIcons&,
+                            std::vector<ServiceReadError>&);
+    for (const auto& [lookup, list] : {std::pair<Lookup, StateList*>{&ListDependencies, &lists.dependencies},
+                                       std::pair<Lookup, StateList*>{&ListDependents, &lists.dependents}}) {
+        try {
+            lookup(system, serviceName, *list, icons, lists.readErrors);
+        } catch (const RegistryError& error) {
+            list->items.clear();
+            list->images->Clear();
+            lists.readErrors.push_back({serviceName, error.what()});
+        }
+    }
+    return lists;
+}
+
 }  // namespace rondel

@@ -37,4 +37,17 @@ void ListDependencies(platform::Platform& system, const std::string& serviceName
 void ListDependents(platform::Platform& system, const std::string& serviceName, StateList& list,
                     const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors);
 
+// Both lists of one service, as the dependencies window shows them.
+struct DependencyLists {
+    StateList dependencies;  // the services it depends on
+    StateList dependents;    // the services that depend on it
+    // What the lookups met: the listed services' registry errors, and a list's own error (its
+    // list then stays empty; the other is looked up all the same).
+    std::vector<ServiceReadError> readErrors;
+};
+
+// Looks both lists up, each with an image list of its own.
+DependencyLists LookUpDependencies(platform::Platform system, const std::string& serviceName,
+                                   const DependencyIcons& icons);
+
 }  // namespace rondel

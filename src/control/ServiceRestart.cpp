@@ -8,7 +8,7 @@ using namespace platform;
 
 namespace {
 
-RestartOutcome Failed(RestartStep step, uint32_t error) { return RestartOutcome{step, error, false, false}; }
+RestartOutcome Failed(RestartStep step, uint32_t error) { return RestartOutcome{step, error, false}; }
 
 }  // namespace
 
@@ -43,11 +43,6 @@ RestartOutcome RestartService(Platform& system, const std::string& serviceName, 
         if (now >= deadline || now - begin >= kRestartWaitLimitMs) {
             RestartOutcome outcome = Failed(RestartStep::WaitForStop, 0);
             outcome.timedOut = true;
-            return outcome;
-        }
-        if (pacing.cancelled()) {
-            RestartOutcome outcome = Failed(RestartStep::WaitForStop, 0);
-            outcome.cancelled = true;
             return outcome;
         }
         pacing.sleep(std::clamp<uint32_t>(status.waitHint / 10, 100, 500));

@@ -1,5 +1,5 @@
 // Restarting a service: stop it, wait until it has stopped, start it. GUI-free; the main window
-// runs it off its own thread and hears of each step through the pacing's progress.
+// runs it on its worker and hears of each step through the pacing's progress.
 #pragma once
 
 #include <cstdint>
@@ -13,20 +13,19 @@ namespace rondel {
 enum class RestartStep { Stop, WaitForStop, Start, Done };
 
 // How a restart ended: Done, or the step that failed with its error code. A wait that ran out
-// of time has timedOut set; one given up because the window went has cancelled set.
+// of time has timedOut set.
 struct RestartOutcome {
     RestartStep step = RestartStep::Done;
     uint32_t error = 0;
     bool timedOut = false;
-    bool cancelled = false;
     bool operator==(const RestartOutcome&) const = default;
 };
 
-// The clock, the pause between two status queries, a way to give up, and the news of each step.
+// The clock, the pause between two status queries, and the news of each step. A restart once
+// begun is carried through: a service is never left stopped because nobody waits any more.
 struct RestartPacing {
     std::function<uint64_t()> nowMs;
     std::function<void(uint32_t ms)> sleep;
-    std::function<bool()> cancelled = [] { return false; };
     std::function<void(RestartStep)> progress = [](RestartStep) {};
 };
 

@@ -1,6 +1,7 @@
 #include "control/ServiceState.h"
 
 #include "catalogue/ServiceDetails.h"
+#include "control/StartType.h"
 #include "toolkit/RegistryKey.h"
 
 namespace rondel {
@@ -15,6 +16,32 @@ ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::s
     details.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
     details.startValue = static_cast<uint32_t>(key.ReadInteger("Start"));
     return details;
+}
+
+ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& serviceName, std::string& readError) {
+    ServiceDetailsShown shown;
+    shown.startItem = ItemOfStartValue(0);
+    {
+        RegistryKey key(system.registry, kHkeyLocalMachine);
+        if (key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) {
+            const auto note = [&readError](const RegistryError& error) {
+                if (readError.empty()) readError = error.what();
+            };
+            try {
+                shown.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
+            } catch (const RegistryError& error) {
+                note(error);
+            }
+            try {
+                shown.startItem = ItemOfStartValue(static_cast<uint32_t>(key.ReadInteger("Start")));
+            } catch (const RegistryError& error) {
+                note(error);
+                shown.startItem.reset();
+            }
+        }
+    }
+    shown.controlsAccepted = QueryCurrentStatus(system, serviceName).controlsAccepted;
+    return shown;
 }
 
 ServiceStatus QueryCurrentStatus(Platform& system, const std::string& serviceName) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -19,6 +20,20 @@ struct ServiceRegistryDetails {
 // not open gives an empty description and start value 0. A Description of the wrong kind, or a
 // Start that is missing or of the wrong kind, raises RegistryError.
 ServiceRegistryDetails ReadServiceRegistryDetails(platform::Platform& system, const std::string& serviceName);
+
+// What the details panel shows of a service beyond its list entry.
+struct ServiceDetailsShown {
+    std::string description;        // "Description", an indirect text resolved
+    std::optional<int> startItem;   // the drop-down list's item; none when "Start" could not be read
+    uint32_t controlsAccepted = 0;  // from the manager's status; 0 when it could not be had
+};
+
+// Reads them: the key (a key that does not open gives an empty description and "無効"), then
+// the manager's status. A value the registry read refuses (a missing "Start", a "Description"
+// or "Start" of the wrong kind) leaves its own field empty, without a start item, and its error
+// in readError (the first one met); everything else is read all the same.
+ServiceDetailsShown ReadDetailsShown(platform::Platform& system, const std::string& serviceName,
+                                     std::string& readError);
 
 // The service's status as the manager reports it now; all zeros when it cannot be had.
 platform::ServiceStatus QueryCurrentStatus(platform::Platform& system, const std::string& serviceName);

@@ -8,6 +8,7 @@
 #include "toolkit/Bitmap.h"
 #include "toolkit/StringList.h"
 #include "toolkit/WindowDC.h"
+#include "utilities/AnsiText.h"
 
 namespace rondel {
 
@@ -22,6 +23,17 @@ void DrawBorderPass(TCanvas& canvas, const RECT& v, TColor first, TColor second)
     canvas.Pen().SetColor(second);
     const POINT bottomRight[] = {{v.left, v.bottom - 1}, {v.right - 1, v.bottom - 1}, {v.right - 1, v.top}};
     canvas.Polyline(bottomRight);
+}
+
+// The part of a text run drawn from column x that can reach the columns before `right`: every
+// character is at least a pixel wide, so no more than right - x characters start there (one more
+// for a glyph that reaches back). A line of any length is drawn in the time of a short one.
+std::string_view VisibleRun(std::string_view line, int x, int right) {
+    if (x >= right) return {};
+    const std::size_t characters = static_cast<std::size_t>(right - x) + 1;
+    std::size_t end = 0;
+    for (std::size_t k = 0; k < characters && end < line.size(); ++k) end += CharLength(line, end);
+    return line.substr(0, end);
 }
 
 }  // namespace
@@ -112,7 +124,11 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
 
     const int imageWidth = std::max(contentWidth, clientWidth);
     const int imageHeight = std::max(contentHeight, ItemHeight());
-    TBitmap image(imageWidth, imageHeight);
+    // The shown window: the leftmost client-width columns; of content taller than the item,
+    // the top ItemHeight rows. The image is composed at its full size's coordinates but holds
+    // only the shown window: the rest is never seen, and an item of any length costs no more.
+    const RECT shown{0, 0, clientWidth, ItemHeight()};
+    TBitmap image(std::min(imageWidth, clientWidth), std::min(imageHeight, ItemHeight()));
     TCanvas& composition = image.Canvas();
     composition.Font().Assign(canvas.Font());
     composition.Brush().Assign(canvas.Brush());
@@ -151,7 +167,8 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
         y = top;
         break;
     }
-    for (int k = 0; k < n; ++k) composition.TextOut(x, y + k * lineHeight, lines[k]);
+    for (int k = 0; k < n && y + k * lineHeight < shown.bottom; ++k)
+        composition.TextOut(x, y + k * lineHeight, std::string(VisibleRun(lines[k], x, shown.right)));
 
     // An item past the end of the glyphs keeps the glyph's room, showing the background.
     if (glyphs_ != nullptr && index < glyphs_->Count()) {
@@ -182,9 +199,6 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
                              RECT{0, 0, glyphWidth, glyphHeight});
     }
 
-    // The shown window: the leftmost client-width columns; of content taller than the item,
-    // the top ItemHeight rows.
-    const RECT shown{0, 0, clientWidth, ItemHeight()};
     if (!flat_) {
         if (selected) DrawBorderPass(composition, shown, borderShadow_, borderHighlight_);
         if (hot) DrawBorderPass(composition, shown, borderHighlight_, borderShadow_);

@@ -48,6 +48,7 @@ using unique_hfont = unique_any<HFONT, &::DeleteObject>;
 using unique_hbrush = unique_any<HBRUSH, &::DeleteObject>;
 using unique_hpen = unique_any<HPEN, &::DeleteObject>;
 using unique_hdc = unique_any<HDC, &::DeleteDC>;
+using unique_handle = unique_any<HANDLE, &::CloseHandle>;  // a thread, an event: null when there is none
 using unique_global_atom = unique_any<ATOM, &::GlobalDeleteAtom>;
 
 }  // namespace rondel

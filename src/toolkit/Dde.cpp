@@ -4,8 +4,6 @@ namespace rondel {
 
 namespace {
 
-DWORD g_instance = 0;
-
 // The names of service, topic and application are kept to what fits 256 characters.
 constexpr std::size_t kNameLimit = 255;
 
@@ -17,15 +15,11 @@ std::string Limited(const std::string& text) { return text.substr(0, kNameLimit)
 
 TDdeInstance::TDdeInstance() {
     if (::DdeInitializeA(&id_, &TDdeInstance::Callback, 0, 0) != DMLERR_NO_ERROR) id_ = 0;
-    if (g_instance == 0) g_instance = id_;
 }
 
 TDdeInstance::~TDdeInstance() {
-    if (g_instance == id_) g_instance = 0;
     if (id_ != 0) ::DdeUninitialize(id_);
 }
-
-DWORD TDdeInstance::Current() { return g_instance; }
 
 HDDEDATA CALLBACK TDdeInstance::Callback(UINT type, UINT, HCONV conversation, HSZ, HSZ, HDDEDATA, ULONG_PTR,
                                          ULONG_PTR) {

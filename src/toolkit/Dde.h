@@ -1,5 +1,5 @@
-// Dynamic Data Exchange through the DDE management library: the program's one DDEML instance,
-// and client conversations that send a server execute commands.
+// Dynamic Data Exchange through the DDE management library: a DDEML instance, and client
+// conversations that send a server execute commands.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +10,8 @@
 
 namespace rondel {
 
-// The program's DDEML instance (standard application class, no filters), made at start-up
-// and kept for the whole run. Its callback marks a conversation's execute as answered.
+// A DDEML instance (standard application class, no filters). It serves the thread that made
+// it only, for as long as it lives. Its callback marks a conversation's execute as answered.
 class TDdeInstance {
 public:
     TDdeInstance();
@@ -20,8 +20,6 @@ public:
     TDdeInstance& operator=(const TDdeInstance&) = delete;
 
     DWORD Id() const { return id_; }
-    // The instance of this run; 0 before one is made.
-    static DWORD Current();
 
 private:
     static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ first, HSZ second,

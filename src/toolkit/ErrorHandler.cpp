@@ -8,19 +8,19 @@
 
 namespace rondel {
 
-void ShowUnhandledError(const std::string& message) {
+void ShowUnhandledError(const std::string& message, HWND owner) {
     const std::string text = UnhandledErrorText(message);
-    ::MessageBoxA(::GetActiveWindow(), text.c_str(), "ロンデル", MB_OK | MB_ICONERROR);
+    ::MessageBoxA(owner != nullptr ? owner : ::GetActiveWindow(), text.c_str(), "ロンデル", MB_OK | MB_ICONERROR);
 }
 
-void ShowCurrentException() noexcept {
+void ShowCurrentException(HWND owner) noexcept {
     try {
         try {
             throw;
         } catch (const std::exception& e) {
-            ShowUnhandledError(e.what());
+            ShowUnhandledError(e.what(), owner);
         } catch (...) {
-            ShowUnhandledError("予期しないエラーが発生しました");
+            ShowUnhandledError("予期しないエラーが発生しました", owner);
         }
     } catch (...) {
         // Showing the error failed too (out of memory): there is nothing left to tell.

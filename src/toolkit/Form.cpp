@@ -225,7 +225,7 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case kShowPendingError:
-        if (!pendingError_.empty()) ShowUnhandledError(std::exchange(pendingError_, std::string()));
+        if (!pendingError_.empty()) ShowUnhandledError(std::exchange(pendingError_, std::string()), Handle());
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -13,33 +13,22 @@ constexpr LPARAM kFromKeyboard = MAKELPARAM(0xFFFF, 0xFFFF);
 
 }  // namespace
 
-int TListBoxItems::Count() const {
-    if (!owner_.HandleAllocated()) return static_cast<int>(pending_.size());
-    return static_cast<int>(::SendMessageA(owner_.Handle(), LB_GETCOUNT, 0, 0));
-}
+int TListBoxItems::Count() const { return static_cast<int>(texts_.size()); }
 
 std::string TListBoxItems::Get(int index) const {
-    if (!owner_.HandleAllocated())
-        return index >= 0 && index < static_cast<int>(pending_.size()) ? pending_[index] : std::string();
-    const LRESULT length = ::SendMessageA(owner_.Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT copied = ::SendMessageA(owner_.Handle(), LB_GETTEXT, static_cast<WPARAM>(index),
-                                          reinterpret_cast<LPARAM>(text.data()));
-    if (copied == LB_ERR) return {};
-    return std::string(text.data(), static_cast<std::size_t>(copied));
+    return index >= 0 && index < Count() ? texts_[static_cast<std::size_t>(index)] : std::string();
 }
 
 int TListBoxItems::Add(const std::string& text) {
-    if (!owner_.HandleAllocated()) {
-        pending_.push_back(text);
-        return static_cast<int>(pending_.size()) - 1;
-    }
-    return static_cast<int>(::SendMessageA(owner_.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    if (owner_.HandleAllocated() &&
+        ::SendMessageA(owner_.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
+        return -1;  // the window refused it (out of room): it is not an item
+    texts_.push_back(text);
+    return Count() - 1;
 }
 
 void TListBoxItems::Clear() {
-    pending_.clear();
+    texts_.clear();
     if (owner_.HandleAllocated()) ::SendMessageA(owner_.Handle(), LB_RESETCONTENT, 0, 0);
 }
 
@@ -107,7 +96,7 @@ void TListBox::FillCreateParams(CreateParams& params) const {
 void TListBox::HandleCreated() {
     if (style_ == lbOwnerDrawFixed) ::SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, MAKELPARAM(itemHeight_, 0));
     std::vector<std::string> pending;
-    pending.swap(items_.pending_);
+    pending.swap(items_.texts_);
     for (const std::string& text : pending) items_.Add(text);
     if (pendingIndex_ >= 0) SetItemIndex(pendingIndex_);
 }

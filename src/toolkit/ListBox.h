@@ -16,7 +16,10 @@ namespace rondel {
 
 class TListBox;
 
-// The items, read from and written to the window (LB_GETTEXT...); kept here until it exists.
+// The items: written to the window (LB_ADDSTRING), where the system and other programs read
+// them, and kept here, where the program reads them. The program never reads an item back out
+// of the window: Wine's "A" conversion of LB_GETTEXT overruns a fixed buffer on items of more
+// than 512 characters.
 class TListBoxItems {
 public:
     explicit TListBoxItems(TListBox& owner) : owner_(owner) {}
@@ -34,7 +37,7 @@ public:
 private:
     friend class TListBox;
     TListBox& owner_;
-    std::vector<std::string> pending_;
+    std::vector<std::string> texts_;
 };
 
 enum TListBoxStyle {

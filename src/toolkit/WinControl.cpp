@@ -216,7 +216,7 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM 
     try {
         result = self->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        ShowCurrentException();
+        ShowCurrentException(::GetAncestor(window, GA_ROOT));
         // A paint that failed would otherwise be asked for again and again.
         if (message == WM_PAINT) ::ValidateRect(window, nullptr);
         if (message == WM_NCCREATE || message == WM_CREATE) result = message == WM_CREATE ? -1 : FALSE;

@@ -17,21 +17,26 @@ void ApplyServiceListLook(TGraphicListBox& listBox) {
     listBox.SetSelectedFont(TFont());
 }
 
-void FillServiceListBox(TGraphicListBox& listBox, const StateList& list, TImageList& glyphs) {
+void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
+                        const platform::IImageList* icons, TImageList& glyphs) {
     listBox.Items().Clear();
-    glyphs = TImageList::View(reinterpret_cast<HIMAGELIST>(list.images->NativeHandle()));
-    listBox.SetGlyphs(&glyphs);
+    // The list box lets go of the old image list before its view changes.
+    listBox.SetGlyphs(nullptr);
+    glyphs = TImageList::View(icons != nullptr ? reinterpret_cast<HIMAGELIST>(icons->NativeHandle()) : nullptr);
+    if (icons != nullptr) listBox.SetGlyphs(&glyphs);
     const HWND window = listBox.Handle();
     if (window != nullptr) ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    for (const std::string& item : list.items) {
-        ServiceEntry entry;
-        SplitServiceItem(item, entry);
-        listBox.Items().Add(MakeServiceDisplayText(entry));
-    }
+    for (const ServiceEntry& entry : entries) listBox.Items().Add(MakeServiceDisplayText(entry));
     if (window != nullptr) {
         ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(window, nullptr, TRUE);
     }
+}
+
+std::vector<ServiceEntry> EntriesOf(const std::vector<std::string>& items) {
+    std::vector<ServiceEntry> entries(items.size());
+    for (std::size_t k = 0; k < items.size(); ++k) SplitServiceItem(items[k], entries[k]);
+    return entries;
 }
 
 }  // namespace rondel

@@ -2,8 +2,11 @@
 // how a list of services fills one.
 #pragma once
 
-#include "catalogue/ServiceCatalogue.h"
+#include <vector>
+
+#include "catalogue/ServiceEntry.h"
 #include "listbox/GraphicListBox.h"
+#include "platform/Platform.h"
 #include "toolkit/ImageList.h"
 
 namespace rondel {
@@ -11,8 +14,12 @@ namespace rondel {
 // 46-high items, icon on the left, selected in sky blue and hot in money green, bordered.
 void ApplyServiceListLook(TGraphicListBox& listBox);
 
-// Shows the list's service display texts, item k drawn with image k of the list's icons
-// (glyphs is made to view them), nothing selected. One repaint for the whole list.
-void FillServiceListBox(TGraphicListBox& listBox, const StateList& list, TImageList& glyphs);
+// Shows the services' display texts, entry k drawn with image k of icons (glyphs is made to
+// view them; none without icons), nothing selected. One repaint for the whole list.
+void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
+                        const platform::IImageList* icons, TImageList& glyphs);
+
+// The entries of a list of service list-item texts.
+std::vector<ServiceEntry> EntriesOf(const std::vector<std::string>& items);
 
 }  // namespace rondel

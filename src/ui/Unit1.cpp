@@ -1,20 +1,15 @@
 #include "ui/Unit1.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "catalogue/ServiceEntry.h"
-#include "control/ServiceState.h"
 #include "control/StartType.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/ErrorHandler.h"
 #include "toolkit/Layout.h"
 #include "toolkit/Menus.h"
-#include "toolkit/RegistryKey.h"
 #include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
-#include "ui/Unit2.h"
-#include "utilities/AnsiText.h"
-#include "utilities/HomePage.h"
 #include "utilities/MessageDialog.h"
 #include "utilities/WexFunc.h"
 
@@ -25,13 +20,9 @@ using namespace platform;
 namespace {
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
-const char kStatusNotice[] = "F5 キーで最新の状態に更新します";
 
-// What the restart's thread tells the window: a step begun (wParam: RestartStep), the end.
-constexpr UINT kRestartProgress = WM_APP + 0x100;
-constexpr UINT kRestartDone = WM_APP + 0x101;
-// How long a closing window waits for a restart's thread to give up.
-constexpr DWORD kRestartCloseWaitMs = 3000;
+// What the worker posts to the window when it has news.
+constexpr UINT kWorkerNews = WM_APP + 0x100;
 
 // The main window's own sizes of its form description.
 constexpr int kEditHeight = 20;
@@ -55,52 +46,14 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
-TForm1::TForm1(Platform& system) : TForm("TForm1"), system_(system), catalogue_(system) {
+TForm1::TForm1(Platform& system) : TForm("TForm1"), system_(system), worker_(kWorkerNews) {
     SetUpControls();
     CreateHandle();
+    worker_.Attach(Handle());
     FormCreate();
 }
 
-// A restart in progress. The thread shares this with the window and touches nothing else of it:
-// when the window goes first, the thread finishes on its own, its news going nowhere.
-struct TForm1::RestartJob {
-    RestartJob(std::string name, HWND form, const platform::Platform& machine)
-        : serviceName(std::move(name)), window(form), system(machine) {}
-
-    std::string serviceName;
-    HWND window = nullptr;
-    platform::Platform system;
-    std::atomic<bool> cancelled{false};
-    RestartOutcome outcome;
-    HANDLE thread = nullptr;
-
-    static DWORD WINAPI Run(void* parameter) {
-        // The thread's own reference: the job lives until both sides are done with it.
-        auto* self = static_cast<std::shared_ptr<RestartJob>*>(parameter);
-        const std::shared_ptr<RestartJob> job = std::move(*self);
-        delete self;
-        RestartPacing pacing{[]() -> uint64_t { return ::GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); }};
-        pacing.cancelled = [&job] { return job->cancelled.load(); };
-        pacing.progress = [&job](RestartStep step) {
-            ::PostMessageA(job->window, kRestartProgress, static_cast<WPARAM>(step), 0);
-        };
-        try {
-            job->outcome = RestartService(job->system, job->serviceName, pacing);
-        } catch (...) {
-            job->outcome = RestartOutcome{RestartStep::Stop, ERROR_OUTOFMEMORY};
-        }
-        ::PostMessageA(job->window, kRestartDone, 0, 0);
-        return 0;
-    }
-};
-
 TForm1::~TForm1() {
-    if (restart_) {
-        // Give up the wait; a request already with the manager is not waited for long.
-        restart_->cancelled = true;
-        ::WaitForSingleObject(restart_->thread, kRestartCloseWaitMs);
-        ::CloseHandle(restart_->thread);
-    }
     // The list box must not draw from the image lists while they go.
     GLB_List.SetGlyphs(nullptr);
     DestroyHandle();
@@ -217,7 +170,7 @@ void TForm1::SetUpControls() {
     IM_Link.OnClick = [this] { IM_LinkClick(); };
 
     StatusBar1.SetParent(*this, kIdStatusBar);
-    StatusBar1.SetSimpleText(kStatusNotice);
+    StatusBar1.SetSimpleText(StatusText(std::nullopt));
     StatusBar1.SetBounds(0, 0, kForm1MinWidth, kStatusBarHeight);
 
     GLB_List.OnKeyPress = [this](char key) { return GLB_ListKeyPress(key); };
@@ -229,15 +182,12 @@ void TForm1::SetUpControls() {
 }
 
 void TForm1::FormCreate() {
-    selectedIndex_ = -1;
-    currentTab_ = 0;
-
     TWexProductInfo info;
     if (GetProductInfo(system_, system_.files.ModuleFileName(), info) == 0)
         SetCaption(info.ProductName + "  Ver. " + info.ProductVersion);
 
-    driverIcon_ = LoadSystemIcon(system_, kDriverIconIndex);
-    defaultIcon_ = LoadSystemIcon(system_, kDefaultServiceIconIndex);
+    driverIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDriverIconIndex));
+    defaultIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDefaultServiceIconIndex));
 
     SetBounds(Left(), Top(), kForm1MinWidth, kForm1MinHeight);
     LayOutDetailsPanel();
@@ -250,6 +200,8 @@ void TForm1::FormCreate() {
     }
 
     SetHint(IM_Link, "ミルテへアクセスします");
+    // The window shows at once, its lists empty until the worker has read the catalogue.
+    ShowModel();
     RefreshServices();
     CenterOnScreen();
 }
@@ -332,186 +284,112 @@ void TForm1::FormResize() {
 }
 
 void TForm1::TC_MainChange() {
-    currentTab_ = std::clamp(TC_Main.TabIndex(), 0, 2);
-    selectedIndex_ = -1;
-    FillServiceListBox(GLB_List, catalogue_.List(static_cast<ServiceTab>(currentTab_)), listGlyphs_);
-    ClearDetails();
-}
-
-void TForm1::EnableCommandButtons(bool run, bool stop, bool sleep, bool reRun) {
-    // While a restart runs no other command may be given.
-    BB_Run.SetEnabled(run && !Restarting());
-    BB_Stop.SetEnabled(stop && !Restarting());
-    BB_Sleep.SetEnabled(sleep && !Restarting());
-    BB_ReRun.SetEnabled(reRun && !Restarting());
+    model_.ShowTab(static_cast<ServiceTab>(std::clamp(TC_Main.TabIndex(), 0, 2)));
+    ShowModel();
 }
 
 void TForm1::GLB_ListClick() {
-    selectedIndex_ = GLB_List.ItemIndex();
-    if (selectedIndex_ == -1) return;
-    switch (currentTab_) {
-    case kRunningTab:
-        EnableCommandButtons(false, true, true, false);
-        break;
-    case kPausedTab:
-        EnableCommandButtons(false, true, false, true);
-        break;
-    default:
-        EnableCommandButtons(true, false, false, false);
-        break;
-    }
-    StateList& list = catalogue_.List(static_cast<ServiceTab>(currentTab_));
-    if (selectedIndex_ >= static_cast<int>(list.items.size())) return;
-    const IconHandle icon = list.images->GetIcon(selectedIndex_);
-    ShowDetails(list.items[static_cast<std::size_t>(selectedIndex_)], reinterpret_cast<HICON>(icon.get()));
-}
-
-void TForm1::ShowDetails(const std::string& item, HICON icon) {
-    BB_Update.SetEnabled(false);
-    BB_Depend.SetEnabled(true);
-    ServiceEntry entry;
-    SplitServiceItem(item, entry);
-    // A registry value of the wrong kind leaves here, before the panel changes.
-    const ServiceRegistryDetails details = ReadServiceRegistryDetails(system_, entry.serviceName);
-
-    IM_Icon.SetIcon(icon);
-    ED_ServiceName.SetText(entry.serviceName);
-    CB_Start.SetEnabled(true);
-    CB_Start.SetColor(clWindow);
-    CB_Start.SetItemIndex(ItemOfStartValue(details.startValue));
-    ED_DisplayName.SetText(entry.displayName);
-    ED_Company.SetText(entry.company);
-    ED_Description.SetText(entry.description);
-    ED_FileName.SetText(entry.executablePath);
-    MM_Description.SetText(WithCrLf(details.description));
-
-    const ServiceStatus status = QueryCurrentStatus(system_, entry.serviceName);
-    if ((status.controlsAccepted & kServiceAcceptStop) == 0) BB_Stop.SetEnabled(false);
-    if ((status.controlsAccepted & kServiceAcceptPauseContinue) == 0) {
-        BB_Sleep.SetEnabled(false);
-        BB_ReRun.SetEnabled(false);
-    }
-}
-
-void TForm1::ClearDetails() {
-    IM_Icon.SetIcon(nullptr);
-    ED_ServiceName.SetText("");
-    CB_Start.SetItemIndex(2);
-    for (TEdit* edit : {&ED_DisplayName, &ED_Company, &ED_Description, &ED_FileName,
-                        static_cast<TEdit*>(&MM_Description)})
-        edit->SetText("");
-    CB_Start.SetEnabled(false);
-    CB_Start.SetColor(clBtnFace);
-    for (TBitBtn* button : {&BB_Update, &BB_Depend, &BB_Run, &BB_Stop, &BB_Sleep, &BB_ReRun})
-        button->SetEnabled(false);
+    const int index = GLB_List.ItemIndex();
+    if (index == -1) return;
+    model_.Select(index);
+    ReadSelectedDetails();
 }
 
 bool TForm1::SelectService(const std::string& serviceName) {
-    const std::string wanted = AsciiLower(serviceName);
-    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
-        const auto& items = catalogue_.List(tab).items;
-        for (std::size_t k = 0; k < items.size(); ++k) {
-            ServiceEntry entry;
-            SplitServiceItem(items[k], entry);
-            if (AsciiLower(entry.serviceName) != wanted) continue;
-            currentTab_ = tab;
-            TC_Main.SetTabIndex(tab);
-            TC_MainChange();
-            selectedIndex_ = static_cast<int>(k);
-            GLB_List.SetItemIndex(selectedIndex_);
-            GLB_ListClick();
-            return true;
-        }
+    if (!model_.SelectService(serviceName)) return false;
+    ShowList();
+    ReadSelectedDetails();
+    return true;
+}
+
+void TForm1::ReadSelectedDetails() {
+    const ServiceEntry* selected = model_.Selected();
+    std::string readError;
+    if (selected != nullptr) model_.SetDetails(ReadDetailsShown(system_, selected->serviceName, readError));
+    ShowSelection();
+    // Told once the panel shows the service it belongs to.
+    if (!readError.empty()) ShowUnhandledError(readError, Handle());
+}
+
+void TForm1::ShowModel() {
+    ShowList();
+    if (model_.Selected() != nullptr) ReadSelectedDetails();
+    else ShowSelection();
+}
+
+void TForm1::ShowList() {
+    const ServiceTab tab = model_.CurrentTab();
+    TC_Main.SetTabIndex(tab);
+    const StateList* list = model_.List(tab);
+    FillServiceListBox(GLB_List, model_.Entries(tab), list != nullptr ? list->images.get() : nullptr, listGlyphs_);
+}
+
+void TForm1::ShowSelection() {
+    const int index = model_.SelectedIndex();
+    if (GLB_List.ItemIndex() != index) GLB_List.SetItemIndex(index);
+    const ServiceEntry* selected = model_.Selected();
+    const ServiceDetailsShown& details = model_.Details();
+    if (selected != nullptr) {
+        const IconHandle icon = model_.List(model_.CurrentTab())->images->GetIcon(index);
+        IM_Icon.SetIcon(reinterpret_cast<HICON>(icon.get()));
+    } else {
+        IM_Icon.SetIcon(nullptr);
     }
-    return false;
+    ED_ServiceName.SetText(selected != nullptr ? selected->serviceName : std::string());
+    ED_DisplayName.SetText(selected != nullptr ? selected->displayName : std::string());
+    ED_Company.SetText(selected != nullptr ? selected->company : std::string());
+    ED_Description.SetText(selected != nullptr ? selected->description : std::string());
+    ED_FileName.SetText(selected != nullptr ? selected->executablePath : std::string());
+    MM_Description.SetText(WithCrLf(details.description));
+    // With nothing selected the list shows "無効", as the empty panel always has.
+    CB_Start.SetItemIndex(selected == nullptr ? ItemOfStartValue(0) : details.startItem.value_or(-1));
+    CB_Start.SetColor(selected != nullptr ? clWindow : clBtnFace);
+    ShowCommands();
 }
 
-void TForm1::BB_DependClick() {
-    TForm2 dependencies(system_, *this);
-    dependencies.ShowModal();
+void TForm1::ShowCommands() {
+    const CommandStates can = model_.Commands();
+    BB_Run.SetEnabled(can.start);
+    BB_Stop.SetEnabled(can.stop);
+    BB_Sleep.SetEnabled(can.pause);
+    BB_ReRun.SetEnabled(can.resume);
+    CB_Start.SetEnabled(can.startType);
+    BB_Update.SetEnabled(can.update);
+    BB_Depend.SetEnabled(can.dependencies);
 }
 
-void TForm1::IM_LinkClick() { VisitHomePage(system_, *this); }
-
-void TForm1::RefreshServices() {
-    selectedIndex_ = -1;
-    catalogue_.Clear();
-    GLB_List.Items().Clear();
-    ClearDetails();
-    const BuildResult result = catalogue_.BuildServiceLists(defaultIcon_.get());
-    TC_Main.SetTabIndex(currentTab_);
-    TC_MainChange();
-    // One odd registry value is reported once, after the lists are shown.
-    if (!result.readErrors.empty() && !readErrorReported_) {
-        readErrorReported_ = true;
-        ShowErrorLater(result.readErrors.front().message);
-    }
-}
-
-void TForm1::RunServiceCommand(ServiceCommand command) {
-    if (selectedIndex_ == -1) return;
-    const std::string serviceName = ED_ServiceName.Text();
-    // The handles stay open until the window shows the outcome; the service's goes first.
-    ServiceCommandRequest request(system_, serviceName, command);
-    const uint32_t error = request.Send();
-    if (error != 0) {
-        ReportServiceError(error);
-        return;
-    }
-    RefreshServices();
-    const ServiceTab target = CommandSpec(command).targetTab;
-    TC_Main.SetTabIndex(target);
-    TC_MainChange();
-    const auto& items = catalogue_.List(target).items;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        ServiceEntry entry;
-        SplitServiceItem(items[k], entry);
-        if (entry.serviceName != serviceName) continue;
-        selectedIndex_ = static_cast<int>(k);
-        GLB_List.SetItemIndex(selectedIndex_);
-        GLB_ListClick();
-        break;
-    }
-}
-
-void TForm1::RefreshKeepingSelection() {
-    const std::string serviceName = selectedIndex_ == -1 ? std::string() : ED_ServiceName.Text();
-    RefreshServices();
-    if (!serviceName.empty()) SelectService(serviceName);
-}
+void TForm1::ShowStatus() { StatusBar1.SetSimpleText(StatusText(model_.Pending())); }
 
 void TForm1::ExecuteCommand(WORD command) {
-    // A menu's command comes after the menu has gone; the buttons say whether it still applies.
-    const auto clickIfEnabled = [](TBitBtn& button) {
-        if (button.Enabled()) button.Click();
-    };
+    // A menu's command comes after the menu has gone: the model says whether it still applies.
+    const CommandStates can = model_.Commands();
     switch (command) {
     case kCmdRefresh:
-        RefreshKeepingSelection();
+        if (can.refresh) RefreshKeepingSelection();
         break;
     case kCmdStart:
-        clickIfEnabled(BB_Run);
+        if (can.start) BB_RunClick();
         break;
     case kCmdStop:
-        clickIfEnabled(BB_Stop);
+        if (can.stop) BB_StopClick();
         break;
     case kCmdPause:
-        clickIfEnabled(BB_Sleep);
+        if (can.pause) BB_SleepClick();
         break;
     case kCmdContinue:
-        clickIfEnabled(BB_ReRun);
+        if (can.resume) BB_ReRunClick();
         break;
     case kCmdRestart:
-        if (BB_Stop.Enabled()) RestartSelected();
+        if (can.restart) RestartSelected();
         break;
     case kCmdDependencies:
-        clickIfEnabled(BB_Depend);
+        if (can.dependencies) BB_DependClick();
         break;
     case kCmdCopyName:
-        if (selectedIndex_ != -1) CopyToClipboard(ED_ServiceName.Text());
+        if (can.copy) CopyToClipboard(model_.Selected()->serviceName);
         break;
     case kCmdCopyDetails:
-        if (selectedIndex_ != -1) CopyToClipboard(DetailsText());
+        if (can.copy) CopyToClipboard(DetailsText());
         break;
     default:
         break;
@@ -524,8 +402,7 @@ bool TForm1::GLB_ListKeyPress(char key) {
         return true;
     }
     if (static_cast<unsigned char>(key) < 0x20) return false;
-    const auto& items = catalogue_.List(static_cast<ServiceTab>(currentTab_)).items;
-    const int found = search_.Type(key, ::GetTickCount64(), items, GLB_List.ItemIndex());
+    const int found = search_.Type(key, ::GetTickCount64(), model_.Entries(model_.CurrentTab()), GLB_List.ItemIndex());
     if (found >= 0 && found != GLB_List.ItemIndex()) {
         GLB_List.SetItemIndex(found);
         GLB_ListClick();
@@ -534,28 +411,35 @@ bool TForm1::GLB_ListKeyPress(char key) {
 }
 
 void TForm1::GLB_ListContextPopup(POINT screen) {
-    const bool selected = selectedIndex_ != -1;
+    const CommandStates can = model_.Commands();
     TPopupMenu menu;
-    menu.Add(kCmdStart, "開始(&S)", BB_Run.Enabled());
-    menu.Add(kCmdStop, "停止(&T)", BB_Stop.Enabled());
-    menu.Add(kCmdPause, "一時停止(&P)", BB_Sleep.Enabled());
-    menu.Add(kCmdContinue, "再開(&R)", BB_ReRun.Enabled());
-    menu.Add(kCmdRestart, "再起動(&E)", BB_Stop.Enabled());
+    menu.Add(kCmdStart, "開始(&S)", can.start);
+    menu.Add(kCmdStop, "停止(&T)", can.stop);
+    menu.Add(kCmdPause, "一時停止(&P)", can.pause);
+    menu.Add(kCmdContinue, "再開(&R)", can.resume);
+    menu.Add(kCmdRestart, "再起動(&E)", can.restart);
     menu.AddSeparator();
-    menu.Add(kCmdDependencies, "依存関係(&D)...", BB_Depend.Enabled());
+    menu.Add(kCmdDependencies, "依存関係(&D)...", can.dependencies);
     menu.AddSeparator();
-    menu.Add(kCmdCopyName, "サービス名をコピー(&N)", selected);
-    menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", selected);
+    menu.Add(kCmdCopyName, "サービス名をコピー(&N)", can.copy);
+    menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", can.copy);
     menu.Popup(Handle(), screen);
 }
 
 std::string TForm1::DetailsText() const {
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr) return {};
+    const ServiceDetailsShown& details = model_.Details();
+    const std::optional<uint32_t> start = details.startItem ? StartValueOfItem(*details.startItem) : std::nullopt;
     // The memo has no label of its own on the panel.
     const std::pair<std::string, std::string> lines[] = {
-        {LL_ServiceName.Caption(), ED_ServiceName.Text()}, {LL_DisplayName.Caption(), ED_DisplayName.Text()},
-        {LL_Company.Caption(), ED_Company.Text()},         {LL_Description.Caption(), ED_Description.Text()},
-        {LL_FileName.Caption(), ED_FileName.Text()},       {"サービスの説明", MM_Description.Text()},
-        {LL_Start.Caption(), CB_Start.Text()},
+        {LL_ServiceName.Caption(), selected->serviceName},
+        {LL_DisplayName.Caption(), selected->displayName},
+        {LL_Company.Caption(), selected->company},
+        {LL_Description.Caption(), selected->description},
+        {LL_FileName.Caption(), selected->executablePath},
+        {"サービスの説明", details.description},
+        {LL_Start.Caption(), start ? kStartTypeItems[static_cast<std::size_t>(*details.startItem)] : ""},
     };
     std::string text;
     for (const auto& [label, value] : lines) {
@@ -572,87 +456,16 @@ std::string TForm1::DetailsText() const {
 
 void TForm1::CopyToClipboard(const std::string& text) {
     if (!CopyTextToClipboard(Handle(), text))
-        ShowMessageDialog("クリップボードにコピーできませんでした。", mtError, DialogButtons(mbOK), 0);
+        ShowMessageDialog("クリップボードにコピーできませんでした。", mtError, DialogButtons(mbOK), 0, Handle());
 }
 
-void TForm1::RestartSelected() {
-    if (selectedIndex_ == -1 || Restarting()) return;
-    auto job = std::make_shared<RestartJob>(ED_ServiceName.Text(), Handle(), system_);
-    auto* threadReference = new std::shared_ptr<RestartJob>(job);
-    job->thread = ::CreateThread(nullptr, 0, &RestartJob::Run, threadReference, 0, nullptr);
-    if (job->thread == nullptr) {
-        delete threadReference;
-        ReportServiceError(::GetLastError());
-        return;
-    }
-    restart_ = std::move(job);
-    EnableCommandButtons(false, false, false, false);
-    RestartProgress(RestartStep::Stop);
+void TForm1::CB_StartChange() {
+    model_.ChooseStartType(CB_Start.ItemIndex());
+    ShowCommands();
 }
 
-void TForm1::RestartProgress(RestartStep step) {
-    if (!restart_) return;
-    const std::string& name = restart_->serviceName;
-    StatusBar1.SetSimpleText(step == RestartStep::Start ? "サービス「" + name + "」を開始しています…"
-                                                        : "サービス「" + name + "」を停止しています…");
-}
+HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_ ? driverIcon_->get() : 0); }
 
-void TForm1::RestartFinished() {
-    if (!restart_) return;
-    const std::shared_ptr<RestartJob> job = std::move(restart_);
-    ::WaitForSingleObject(job->thread, INFINITE);  // it has posted its last news
-    ::CloseHandle(job->thread);
-    StatusBar1.SetSimpleText(kStatusNotice);
-    const RestartOutcome& outcome = job->outcome;
-    if (outcome.timedOut) {
-        ShowMessageDialog("サービス「" + job->serviceName + "」が時間内に停止しませんでした。再起動を中止しました。", mtError,
-                          DialogButtons(mbOK), 0);
-    } else if (outcome.step != RestartStep::Done) {
-        ReportServiceError(outcome.error);
-    }
-    RefreshServices();
-    SelectService(job->serviceName);
-}
-
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case kRestartProgress:
-        RestartProgress(static_cast<RestartStep>(wParam));
-        return 0;
-    case kRestartDone:
-        RestartFinished();
-        return 0;
-    default:
-        return TForm::HandleMessage(message, wParam, lParam);
-    }
-}
-
-void TForm1::ReportServiceError(uint32_t errorCode) {
-    ShowMessageDialog(ServiceErrorText(errorCode), mtError, DialogButtons(mbOK), 0);
-}
-
-void TForm1::CB_StartChange() { BB_Update.SetEnabled(true); }
-
-void TForm1::BB_UpdateClick() {
-    BB_Update.SetEnabled(false);
-    const auto startValue = StartValueOfItem(CB_Start.ItemIndex());
-    if (!startValue) return;
-    const std::string serviceName = ED_ServiceName.Text();
-    if (ChangeStartType(system_, serviceName, *startValue) == 0) return;
-
-    // The choice was never applied: show what is stored, then say so.
-    uint32_t stored = 0;
-    try {
-        stored = ReadServiceRegistryDetails(system_, serviceName).startValue;
-    } catch (const RegistryError&) {
-        // An unreadable value shows as "無効", as in the details.
-    }
-    CB_Start.SetItemIndex(ItemOfStartValue(stored));
-    throw RegistryError(RegistryKey::SetDataFailedText("Start"));
-}
-
-HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_.get()); }
-
-HICON TForm1::DefaultServiceIcon() const { return reinterpret_cast<HICON>(defaultIcon_.get()); }
+HICON TForm1::DefaultServiceIcon() const { return reinterpret_cast<HICON>(defaultIcon_ ? defaultIcon_->get() : 0); }
 
 }  // namespace rondel

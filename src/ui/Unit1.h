@@ -12,8 +12,8 @@
 #include "catalogue/IncrementalSearch.h"
 #include "catalogue/ServiceCatalogue.h"
 #include "control/ServiceCommands.h"
-#include "control/ServiceRestart.h"
 #include "listbox/GraphicListBox.h"
+#include "model/ServiceModel.h"
 #include "platform/Platform.h"
 #include "toolkit/Button.h"
 #include "toolkit/ComCtrls.h"
@@ -21,6 +21,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/StdCtrls.h"
+#include "toolkit/Worker.h"
 
 namespace rondel {
 
@@ -76,8 +77,8 @@ inline constexpr int kForm1MinHeight = 480;
 
 class TForm1 : public TForm {
 public:
-    // Makes the window and its controls and runs FormCreate: the catalogue is built and the
-    // first tab shown. Not shown yet.
+    // Makes the window and its controls and runs FormCreate: the first tab shows, empty, and
+    // the catalogue is read on the worker. Not shown yet.
     explicit TForm1(platform::Platform& system);
     ~TForm1() override;
 
@@ -114,18 +115,17 @@ public:
 
     void FormCreate();
     void FormResize() override;
+    // The user chose a tab: it shows with nothing selected.
     void TC_MainChange();
+    // The user chose an item: it is selected and its details read and shown.
     void GLB_ListClick();
-    void ShowDetails(const std::string& item, HICON icon);
-    void ClearDetails();
     // Finds a service by name (ASCII letters in any case) in the running, stopped and paused
     // lists, shows its tab and selects it. False, and nothing changed, when it is in none.
     bool SelectService(const std::string& serviceName);
     void IM_LinkClick();
-    // Rebuilds the catalogue and shows the current tab again, nothing selected.
+    // Reads the catalogue again on the worker; then shows the current tab, nothing selected.
     void RefreshServices();
-    // F5: rebuilds the catalogue and selects the service that was selected again, in the tab
-    // where it is now.
+    // F5: the same, then selects the service that was selected again, in the tab where it is now.
     void RefreshKeepingSelection();
     // One of the Form1Command commands.
     void ExecuteCommand(WORD command);
@@ -135,9 +135,8 @@ public:
     void GLB_ListContextPopup(POINT screen);
     // The details as "label: value" lines, in the panel's order.
     std::string DetailsText() const;
-    // Stops the selected service, waits off this thread until it has stopped, then starts it.
+    // Stops the selected service, waits until it has stopped, then starts it, on the worker.
     void RestartSelected();
-    bool Restarting() const { return restart_ != nullptr; }
 
     void BB_RunClick() { RunServiceCommand(ServiceCommand::Start); }
     void BB_StopClick() { RunServiceCommand(ServiceCommand::Stop); }
@@ -147,13 +146,16 @@ public:
     void ReportServiceError(uint32_t errorCode);
     void CB_StartChange();
     void BB_UpdateClick();
-    // Shows the dependencies window of the service shown, modally.
+    // Looks the selected service's dependencies up on the worker, then shows the dependencies
+    // window modally.
     void BB_DependClick();
 
+    const ServiceModel& Model() const { return model_; }
+    // A request is under way on the worker.
+    bool Busy() const { return model_.Busy(); }
     // The index of the selected item in the current tab's list, -1 for none.
-    int SelectedIndex() const { return selectedIndex_; }
-    int CurrentTab() const { return currentTab_; }
-    ServiceCatalogue& Catalogue() { return catalogue_; }
+    int SelectedIndex() const { return model_.SelectedIndex(); }
+    int CurrentTab() const { return model_.CurrentTab(); }
     HICON DriverIcon() const;
     HICON DefaultServiceIcon() const;
 
@@ -161,27 +163,41 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct RestartJob;
-
     void SetUpControls();
-    void CopyToClipboard(const std::string& text);
-    void RestartProgress(RestartStep step);
-    void RestartFinished();
-    void AlignControls();
     void LayOutDetailsPanel();
-    void RunServiceCommand(ServiceCommand command);
-    void EnableCommandButtons(bool run, bool stop, bool sleep, bool reRun);
+    void AlignControls();
 
-    platform::Platform& system_;
-    ServiceCatalogue catalogue_;
-    platform::IconHandle driverIcon_;
-    platform::IconHandle defaultIcon_;
-    int selectedIndex_ = -1;
-    int currentTab_ = 0;
+    // What the window shows of the model: the list of the current tab, the selection with the
+    // details panel, what the commands may do, and the status bar.
+    void ShowList();
+    void ShowSelection();
+    void ShowCommands();
+    void ShowStatus();
+    // The selected service's details, read now (the registry and the manager answer at once
+    // even while a request of theirs waits); an odd registry value is told after they show.
+    void ReadSelectedDetails();
+    // Reads the details of what the model now selects and shows tab, list and selection.
+    void ShowModel();
+
+    // Starts the job on the worker as the request under way: the status bar says so and the
+    // commands wait. False, and nothing started, while another request is under way.
+    bool StartRequest(PendingRequest request, TWorker::Job job, bool mustFinish = false);
+    // The request is over: the commands are back, the status bar says so.
+    void EndRequest();
+    // Takes a catalogue a worker read: the tab shown stays, nothing is selected.
+    void TakeCatalogue(CatalogueBuild build);
+    void RunServiceCommand(ServiceCommand command);
+    void CopyToClipboard(const std::string& text);
+
+    platform::Platform system_;
+    ServiceModel model_;
+    // Shared with the jobs that read services, which may outlive the window.
+    std::shared_ptr<const platform::IconHandle> driverIcon_;
+    std::shared_ptr<const platform::IconHandle> defaultIcon_;
     TImageList listGlyphs_ = TImageList::View(nullptr);
     bool readErrorReported_ = false;
     IncrementalSearch search_;
-    std::shared_ptr<RestartJob> restart_;
+    TWorker worker_;
 };
 
 }  // namespace rondel

@@ -22,12 +22,13 @@ constexpr int kVerticalGaps = 36;
 
 }  // namespace
 
-TForm2::TForm2(Platform& system, TForm1& mainWindow)
+TForm2::TForm2(TForm1& mainWindow, const ServiceEntry& service, DependencyLists lists)
     : TForm("TForm2"),
-      system_(system),
       main_(mainWindow),
-      dependencyList_{{}, system.shell.CreateImageList(32, 32)},
-      dependentList_{{}, system.shell.CreateImageList(32, 32)} {
+      service_(service),
+      lists_(std::move(lists)),
+      dependencies_(EntriesOf(lists_.dependencies.items)),
+      dependents_(EntriesOf(lists_.dependents.items)) {
     SetUpControls();
     CreateHandle();
     FormCreate();
@@ -78,25 +79,18 @@ void TForm2::SetUpControls() {
 
 void TForm2::FormCreate() {
     SetBounds(Left(), Top(), kForm2MinWidth, kForm2MinHeight);
-    const std::string serviceName = main_.ED_ServiceName.Text();
-    const std::string displayName = main_.ED_DisplayName.Text();
-    LL_BaseName.SetCaption(displayName + " [ " + serviceName + " ]");
+    const std::string& displayName = service_.displayName;
+    LL_BaseName.SetCaption(displayName + " [ " + service_.serviceName + " ]");
     LL_DependTo.SetCaption(displayName + " が依存しているサービス");
     LL_DependFrom.SetCaption(displayName + " に依存しているサービス");
     // The labels are as wide as their texts.
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
         label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, kLabelHeight);
 
-    // An odd registry value leaves its own list empty; the other list is filled all the same,
-    // and the error is told once the window shows.
-    for (void (TForm2::*fill)(const std::string&) : {&TForm2::ListDependencies, &TForm2::ListDependents}) {
-        try {
-            (this->*fill)(serviceName);
-        } catch (const RegistryError& error) {
-            readErrors_.push_back({serviceName, error.what()});
-        }
-    }
-    if (!readErrors_.empty()) ShowErrorLater(readErrors_.front().message);
+    FillServiceListBox(GLB_DependTo, dependencies_, lists_.dependencies.images.get(), glyphsTo_);
+    FillServiceListBox(GLB_DependFrom, dependents_, lists_.dependents.images.get(), glyphsFrom_);
+    // An odd registry value is told once the window shows.
+    if (!lists_.readErrors.empty()) ShowErrorLater(lists_.readErrors.front().message);
     CenterOnScreen();
 }
 
@@ -129,38 +123,18 @@ void TForm2::FormResize() {
     batch.Place(StatusBar1, 0, clientHeight - statusHeight, clientWidth, statusHeight);
 }
 
-// The list box shows the list only once it is complete: a lookup that fails leaves it empty.
-void TForm2::FillList(const std::string& serviceName, Lookup lookup, StateList& list, TGraphicListBox& listBox,
-                      TImageList& glyphs) {
-    listBox.Items().Clear();
-    const DependencyIcons icons{reinterpret_cast<RawHandle>(main_.DriverIcon()),
-                                reinterpret_cast<RawHandle>(main_.DefaultServiceIcon())};
-    lookup(system_, serviceName, list, icons, readErrors_);
-    FillServiceListBox(listBox, list, glyphs);
-}
-
-void TForm2::ListDependencies(const std::string& serviceName) {
-    FillList(serviceName, &rondel::ListDependencies, dependencyList_, GLB_DependTo, glyphsTo_);
-}
-
-void TForm2::ListDependents(const std::string& serviceName) {
-    FillList(serviceName, &rondel::ListDependents, dependentList_, GLB_DependFrom, glyphsFrom_);
-}
-
 void TForm2::GLB_DependToClick() { GLB_DependFrom.SetItemIndex(-1); }
 
 void TForm2::GLB_DependFromClick() { GLB_DependTo.SetItemIndex(-1); }
 
 std::string TForm2::SelectedServiceName() const {
-    const auto nameAt = [](const StateList& list, int index) {
-        ServiceEntry entry;
-        if (index >= 0 && index < static_cast<int>(list.items.size()))
-            SplitServiceItem(list.items[static_cast<std::size_t>(index)], entry);
-        return entry.serviceName;
+    const auto nameAt = [](const std::vector<ServiceEntry>& entries, int index) {
+        return index < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(index)].serviceName
+                                                         : std::string();
     };
     // The lower list's selection comes first.
-    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependentList_, GLB_DependFrom.ItemIndex());
-    if (GLB_DependTo.ItemIndex() >= 0) return nameAt(dependencyList_, GLB_DependTo.ItemIndex());
+    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependents_, GLB_DependFrom.ItemIndex());
+    if (GLB_DependTo.ItemIndex() >= 0) return nameAt(dependencies_, GLB_DependTo.ItemIndex());
     return {};
 }
 
@@ -171,7 +145,7 @@ void TForm2::BB_ViewClick() {
         Close();
         return;
     }
-    ShowMessageDialog("ドライバサービスは表示できません。", mtWarning, DialogButtons(mbOK), 0);
+    ShowMessageDialog("ドライバサービスは表示できません。", mtWarning, DialogButtons(mbOK), 0, Handle());
 }
 
 }  // namespace rondel

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "catalogue/ServiceCatalogue.h"
+#include "catalogue/ServiceEntry.h"
 #include "control/DependencyLookup.h"
 #include "listbox/GraphicListBox.h"
-#include "platform/Platform.h"
 #include "toolkit/Button.h"
 #include "toolkit/ComCtrls.h"
 #include "toolkit/Form.h"
@@ -39,8 +39,9 @@ inline constexpr int kForm2MinHeight = 360;
 
 class TForm2 : public TForm {
 public:
-    // Made for the service the main window shows, both lists filled; not shown yet.
-    TForm2(platform::Platform& system, TForm1& mainWindow);
+    // Made for a service of the main window with its lists looked up (LookUpDependencies), both
+    // list boxes filled; not shown yet.
+    TForm2(TForm1& mainWindow, const ServiceEntry& service, DependencyLists lists);
     ~TForm2() override;
 
     // The controls, in the order of their windows; the keyboard's tab order is BB_Close,
@@ -56,30 +57,24 @@ public:
 
     void FormCreate();
     void FormResize() override;
-    void ListDependencies(const std::string& serviceName);
-    void ListDependents(const std::string& serviceName);
     void GLB_DependToClick();
     void GLB_DependFromClick();
     void BB_ViewClick();
 
-    const StateList& DependencyList() const { return dependencyList_; }
-    const StateList& DependentList() const { return dependentList_; }
+    const StateList& DependencyList() const { return lists_.dependencies; }
+    const StateList& DependentList() const { return lists_.dependents; }
 
 private:
     void SetUpControls();
-    using Lookup = void (*)(platform::Platform&, const std::string&, StateList&, const DependencyIcons&,
-                            std::vector<ServiceReadError>&);
-    void FillList(const std::string& serviceName, Lookup lookup, StateList& list, TGraphicListBox& listBox,
-                  TImageList& glyphs);
     std::string SelectedServiceName() const;
 
-    platform::Platform& system_;
     TForm1& main_;
-    StateList dependencyList_;  // with IL_DependTo
-    StateList dependentList_;   // with IL_DependFrom
+    ServiceEntry service_;
+    DependencyLists lists_;                   // with IL_DependTo and IL_DependFrom
+    std::vector<ServiceEntry> dependencies_;  // the entries of the two lists, item for item
+    std::vector<ServiceEntry> dependents_;
     TImageList glyphsTo_ = TImageList::View(nullptr);
     TImageList glyphsFrom_ = TImageList::View(nullptr);
-    std::vector<ServiceReadError> readErrors_;
 };
 
 }  // namespace rondel

@@ -10,8 +10,10 @@ namespace rondel {
 
 std::string OpenUrlCommand(const std::string& url) { return "\"" + url + "\",,-1,,,,,"; }
 
-int OpenUrl(platform::Platform& system, TForm& /*owner*/, const std::string& url) {
-    TDdeClientConv conversation(TDdeInstance::Current());
+int OpenUrl(platform::Platform& system, const std::string& url) {
+    // A DDEML instance serves the thread that made it only.
+    const TDdeInstance instance;
+    TDdeClientConv conversation(instance.Id());
     std::string browser = GetProgramFilesDir(system.registry) + "\\Internet Explorer\\IEXPLORE.EXE";
     ExpandEnvironmentVariable(browser, system.environment);
     conversation.SetServiceApplication(browser);
@@ -23,10 +25,13 @@ int OpenUrl(platform::Platform& system, TForm& /*owner*/, const std::string& url
     return conversation.ExecuteMacro(OpenUrlCommand(url)) ? 0 : -1;
 }
 
-void VisitHomePage(platform::Platform& system, TForm& owner) {
-    if (ShowMessageDialog("ミルテへアクセスしますか？", mtConfirmation, mbYes | mbNo, 0) != mrYes) return;
+bool AskToVisitHomePage(TForm& owner) {
+    return ShowMessageDialog("ミルテへアクセスしますか？", mtConfirmation, mbYes | mbNo, 0, owner.Handle()) == mrYes;
+}
+
+void OpenHomePage(platform::Platform& system) {
     // The user said Yes: when no browser takes the request over DDE, the default browser opens the page.
-    if (OpenUrl(system, owner, kHomePageUrl) != 0) system.shell.OpenDocument(kHomePageUrl);
+    if (OpenUrl(system, kHomePageUrl) != 0) system.shell.OpenDocument(kHomePageUrl);
 }
 
 }  // namespace rondel

@@ -19,12 +19,17 @@ inline constexpr const char kBrowserService[] = "IExplore";
 inline constexpr const char kBrowserTopic[] = "WWW_openUrl";
 std::string OpenUrlCommand(const std::string& url);
 
-// Asks "ミルテへアクセスしますか？"; on Yes opens the home page.
-void VisitHomePage(platform::Platform& system, TForm& owner);
+// Asks "ミルテへアクセスしますか？" in a dialog of the owner's; true for Yes.
+bool AskToVisitHomePage(TForm& owner);
+
+// Opens the home page: the browser over DDE, else the default browser. It talks to other
+// programs and may wait on them: the windows run it on their worker. (Its DDE conversation is
+// held by a DDEML instance of the calling thread's own.)
+void OpenHomePage(platform::Platform& system);
 
 // Hands the URL to the browser's DDE server; when none answers, starts the browser found
 // under the Program Files directory (minimised, not activated) and asks once more. 0 when the
 // command was handed over, -1 otherwise.
-int OpenUrl(platform::Platform& system, TForm& owner, const std::string& url);
+int OpenUrl(platform::Platform& system, const std::string& url);
 
 }  // namespace rondel

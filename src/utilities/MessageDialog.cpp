@@ -89,12 +89,12 @@ void CentreIconAndLabel(TWinControl& icon, TWinControl& label) {
         icon.SetBounds(icon.Left(), label.Top() + (label.Height() - icon.Height()) / 2, icon.Width(), icon.Height());
 }
 
-TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons)
+TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, HWND owner)
     : TForm("TMessageForm") {
     const DialogTypeInfo& kind = kDialogTypes[type];
     SetCaption(kind.caption != nullptr ? kind.caption : kApplicationTitle);
     SetBorderStyle(bsDialog);
-    SetOwnerWindow(::GetActiveWindow());
+    SetOwnerWindow(owner != nullptr ? owner : ::GetActiveWindow());
 
     const DialogUnits units = MeasureDialogUnits(Font());
     const int horzMargin = ::MulDiv(8, units.x, 4);
@@ -182,13 +182,13 @@ TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlg
 TMessageForm::~TMessageForm() { DestroyHandle(); }
 
 std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TMsgDlgType type,
-                                                  TMsgDlgButtons buttons) {
-    return std::make_unique<TMessageForm>(message, type, buttons);
+                                                  TMsgDlgButtons buttons, HWND owner) {
+    return std::make_unique<TMessageForm>(message, type, buttons, owner);
 }
 
 std::uint16_t ShowMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
-                                int /*helpContext*/) {
-    const std::unique_ptr<TMessageForm> dialog = CreateMessageDialog(message, type, buttons);
+                                int /*helpContext*/, HWND owner) {
+    const std::unique_ptr<TMessageForm> dialog = CreateMessageDialog(message, type, buttons, owner);
     TWinControl* icon = nullptr;
     TWinControl* label = nullptr;
     for (TWinControl* component : dialog->Components()) {

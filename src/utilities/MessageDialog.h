@@ -25,7 +25,9 @@ constexpr TMsgDlgButtons DialogButtons(TMsgDlgBtn button) { return 1u << button;
 // for the custom type), the message (a TLabel) and one TButton per requested button.
 class TMessageForm : public TForm {
 public:
-    TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons);
+    // owner: the window the dialog belongs to and disables while it shows; by default the
+    // thread's active window.
+    TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons, HWND owner = nullptr);
     ~TMessageForm() override;
 
     const std::vector<TWinControl*>& Components() const { return components_; }
@@ -36,12 +38,14 @@ private:
 };
 
 std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TMsgDlgType type,
-                                                  TMsgDlgButtons buttons);
+                                                  TMsgDlgButtons buttons, HWND owner = nullptr);
 
 // Shows the dialog modally and returns the modal result of the button that closed it (2 when
-// the close box did). The help context is accepted for the callers' sake and not used.
+// the close box did). The help context is accepted for the callers' sake and not used. The
+// windows name themselves as the owner, so that the dialog belongs to them even while another
+// program is in front.
 std::uint16_t ShowMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
-                                int helpContext);
+                                int helpContext, HWND owner = nullptr);
 
 // Icon and text centred on each other, in place: the label moves down when it is less tall
 // than the icon, the icon when the label is taller.

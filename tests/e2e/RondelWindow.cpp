@@ -147,7 +147,11 @@ RondelWindow::RondelWindow() {
     if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
         return;
     WaitFor([&] { return (main_ = ::FindWindowA("TForm1", nullptr)) != nullptr && ::IsWindowVisible(main_); }, 30000);
+    // The window shows at once; its lists fill once the services have been read.
+    WaitFor([&] { return Idle(); }, 30000);
 }
+
+bool RondelWindow::Idle() const { return Text(kIdStatusBar) == StatusText(std::nullopt); }
 
 RondelWindow::~RondelWindow() {
     if (process_.hProcess == nullptr) return;

@@ -36,7 +36,7 @@ bool ListShowsIcon(HWND list, int index, HICON icon);
 
 class RondelWindow {
 public:
-    // Starts Rondel.exe and waits for its main window.
+    // Starts Rondel.exe and waits for its main window and its lists.
     RondelWindow();
     // Closes it (WM_CLOSE) and waits for its end; a program that does not end is ended.
     ~RondelWindow();
@@ -44,6 +44,8 @@ public:
     RondelWindow& operator=(const RondelWindow&) = delete;
 
     HWND Main() const { return main_; }
+    // No request is under way: the status bar shows its notice.
+    bool Idle() const;
     HANDLE Process() const { return process_.hProcess; }
     // A control by its id, anywhere in the window.
     HWND Control(int id) const { return ControlOf(main_, id); }

@@ -13,13 +13,13 @@ namespace {
 
 using namespace platform;
 
-std::string Item(const std::string& name, const std::string& display) {
-    return MakeServiceItem(ServiceEntry{name, display, "x.exe", "c", "d"});
+ServiceEntry Item(const std::string& name, const std::string& display) {
+    return ServiceEntry{name, display, "x.exe", "c", "d"};
 }
 
 TEST(IncrementalSearch, FindsByEitherNameWithoutCaseWrapsAndRestartsAfterAPause) {
     // Trail bytes 0x61 and 0x70 ('a', 'p') stand in double-byte characters that must not match letters.
-    const std::vector<std::string> items = {Item("Alpha", "表示"),   Item("spooler", "印刷"), Item("Beta", "\x83\x61Spa"),
+    const std::vector<ServiceEntry> items = {Item("Alpha", "表示"),   Item("spooler", "印刷"), Item("Beta", "\x83\x61Spa"),
                                             Item("SPX", "ぷ"),       Item("x", "Sample"),     Item("\x83\x70z", "y")};
     const struct {
         const char* keys;  // typed 10 ms apart; '|' is a pause of a second
@@ -70,9 +70,9 @@ TEST(ServiceRestart, WaitsWhileTheStopProgressesAndGivesUpWithinItsBounds) {
         uint64_t waitedAtLeast, waitedAtMost;
     } cases[] = {
         {"stops after progress", 3000, 5, 2, RestartOutcome{}, 0, 10000},
-        {"stalls past its hint", 3000, 2, -1, {RestartStep::WaitForStop, 0, true, false}, 3000, 4000},
-        {"no hint: one second", 0, 0, -1, {RestartStep::WaitForStop, 0, true, false}, 1000, 1200},
-        {"progress forever: 60 s", 3000, -1, 0, {RestartStep::WaitForStop, 0, true, false}, 60000, 60600},
+        {"stalls past its hint", 3000, 2, -1, {RestartStep::WaitForStop, 0, true}, 3000, 4000},
+        {"no hint: one second", 0, 0, -1, {RestartStep::WaitForStop, 0, true}, 1000, 1200},
+        {"progress forever: 60 s", 3000, -1, 0, {RestartStep::WaitForStop, 0, true}, 60000, 60600},
     };
     for (const auto& c : cases) {
         fake::FakeMachine machine;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DialogAnswer.h"
+#include "FormSupport.h"
 #include "MixedMachine.h"
 #include "ui/Unit1.h"
 
@@ -60,7 +61,10 @@ protected:
         EXPECT_EQ(m.fake.registry.OpenHandles(), 0);
     }
     TForm1& Form() {
-        if (!form) form = std::make_unique<TForm1>(m.system);
+        if (!form) {
+            form = std::make_unique<TForm1>(m.system);
+            EXPECT_TRUE(Settle(*form));
+        }
         return *form;
     }
 
@@ -94,6 +98,7 @@ TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
         const Shown before = Look(f);
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         Press(f.BB_Stop);
+        EXPECT_TRUE(Settle(f));
         EXPECT_EQ(answer.Seen().caption, "エラー");
         EXPECT_EQ(answer.Seen().text, refusal.text) << refusal.error;
         EXPECT_EQ(answer.Seen().buttons, "OK");
@@ -120,6 +125,7 @@ TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
     f.CB_Start.SetItemIndex(2);
     f.CB_Start.OnChange();
     Press(f.BB_Update);
+    EXPECT_TRUE(Settle(f));
     EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
     EXPECT_FALSE(f.BB_Update.Enabled());
     EXPECT_EQ(f.CB_Start.Text(), "無効");
@@ -133,6 +139,7 @@ TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
     {
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         Press(f.BB_Update);
+        EXPECT_TRUE(Settle(f));
         EXPECT_EQ(answer.Seen().caption, "ロンデル");
         EXPECT_EQ(answer.Seen().text, "'Start' の設定に失敗しました.");
     }
@@ -141,26 +148,37 @@ TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
     EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
 }
 
-TEST_F(Form1Double, ABadStartValueIsReportedAndTheDetailsStay) {
+// A service whose "Start" is missing: the error is told, the panel shows the clicked service
+// without a start type, and what is done next is done to it (the value is created).
+TEST_F(Form1Double, AMissingStartValueIsReportedAndTheClickedServiceIsShownAndActedOn) {
     m.fake.registry.DeleteValue(fake::FakeMachine::ServiceKey("RondelT_Beta"), "Start");
     TForm1& f = Form();
     ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
-    const Shown before = Look(f);
-    const int beta = f.GLB_List.Items()[0].find("RondelT_Beta") != std::string::npos ? 0 : 1;
+    const int beta = f.Model().IndexOf(kRunningTab, "RondelT_Beta");
     {
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         ChooseItem(f, beta);
         EXPECT_EQ(answer.Seen().text, "'Start' の取得に失敗しました.");
     }
     const Shown after = Look(f);
-    EXPECT_EQ(after.texts, before.texts) << "the panel keeps what it showed";
     EXPECT_EQ(after.selected, beta);
+    EXPECT_EQ(after.texts[0], "RondelT_Beta");
+    EXPECT_EQ(after.texts[1], "ベータ");
+    EXPECT_EQ(after.texts[6], "") << "no start type";
     EXPECT_TRUE(f.BB_Depend.Enabled());
     EXPECT_FALSE(f.BB_Update.Enabled());
 
+    f.CB_Start.SetItemIndex(0);
+    f.CB_Start.OnChange();
+    Press(f.BB_Update);
+    EXPECT_TRUE(Settle(f));
+    EXPECT_EQ(m.fake.services.Find("RondelT_Beta")->startType, 2u);
+    EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 3u);
+
     // A name in none of the lists (a driver) changes nothing.
+    const Shown before = Look(f);
     EXPECT_FALSE(f.SelectService("SomeDriver"));
-    EXPECT_TRUE(Look(f) == after);
+    EXPECT_TRUE(Look(f) == before);
 }
 
 // The list's menu opened from the keyboard (the menu key, or Shift+F10), read while it shows:

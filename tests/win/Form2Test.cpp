@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DialogAnswer.h"
+#include "FormSupport.h"
 #include "MixedMachine.h"
 #include "ListBoxTestSupport.h"
 #include "catalogue/ServiceEntry.h"
@@ -49,16 +50,24 @@ protected:
     TForm1& Main() {
         if (!main) {
             main = std::make_unique<TForm1>(system);
+            EXPECT_TRUE(Settle(*main));
             main->SelectService("Main");
         }
         return *main;
+    }
+    // The window as the main window opens it, with the lists its worker looked up.
+    std::unique_ptr<TForm2> Open() {
+        TForm1& owner = Main();
+        return std::make_unique<TForm2>(owner, *owner.Model().Selected(),
+                                        LookUpDependencies(system, "Main", IconsOf(owner)));
     }
 
     std::unique_ptr<TForm1> main;
 };
 
 TEST_F(Form2Double, DependentsSelectionsAndTheJumpToAStoppedDependent) {
-    TForm2 form(system, Main());
+    const std::unique_ptr<TForm2> opened = Open();
+    TForm2& form = *opened;
     EXPECT_EQ(Names(form.DependentList()), (std::vector<std::string>{"Beta", "Zeta", "Disk"}))
         << "every dependent once, by display name";
     EXPECT_EQ(form.GLB_DependFrom.Items().Count(), 3);
@@ -82,8 +91,10 @@ TEST_F(Form2Double, DependentsSelectionsAndTheJumpToAStoppedDependent) {
 
 TEST_F(Form2Double, ARefusedDependOnServiceIsReportedOnceAndTheDependentsStillShow) {
     fake.registry.SetString(fake::FakeMachine::ServiceKey("Main"), "DependOnService", "Beta");
+    Main();
     DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
-    TForm2 form(system, Main());
+    const std::unique_ptr<TForm2> opened = Open();
+    TForm2& form = *opened;
     PumpMessages(300);
     EXPECT_EQ(answer.Seen().text, "'DependOnService' のデータ型が不正です.");
     EXPECT_EQ(form.GLB_DependTo.Items().Count(), 0);

@@ -68,7 +68,7 @@ protected:
 
     std::vector<std::string> Visit(DialogAnswer::Action action, int argument = 0) {
         DialogAnswer answer(action, argument);
-        VisitHomePage(system, owner);
+        if (AskToVisitHomePage(owner)) OpenHomePage(system);  // as the window does, its worker opening
         EXPECT_EQ(answer.Seen().text, "ミルテへアクセスしますか？");
         EXPECT_EQ(answer.Seen().buttons, "はい(&Y)|いいえ(&N)");
         ::Sleep(300);  // what was sent has arrived by now
@@ -97,7 +97,7 @@ TEST_F(HomePage, YesSendsTheCommandToTheRunningBrowserAndAnythingElseNothing) {
 }
 
 TEST_F(HomePage, WithoutABrowserServerTheQuotedBrowserIsStartedThenTheDefaultBrowserOpensThePage) {
-    EXPECT_EQ(OpenUrl(system, owner, kHomePageUrl), -1);
+    EXPECT_EQ(OpenUrl(system, kHomePageUrl), -1);
     ASSERT_EQ(fake.shell.executed.size(), 1u);
     EXPECT_EQ(fake.shell.executed[0].first, "\"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE\"");
     EXPECT_EQ(fake.shell.executed[0].second, SW_SHOWMINNOACTIVE);
@@ -112,7 +112,7 @@ TEST_F(HomePage, WithoutABrowserServerTheQuotedBrowserIsStartedThenTheDefaultBro
     // Without "ProgramFilesDir" the browser is looked for from the current drive's root.
     fake.registry.DeleteValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
     fake.shell.executed.clear();
-    OpenUrl(system, owner, kHomePageUrl);
+    OpenUrl(system, kHomePageUrl);
     ASSERT_EQ(fake.shell.executed.size(), 1u);
     EXPECT_EQ(fake.shell.executed[0].first, "\"\\Internet Explorer\\IEXPLORE.EXE\"");
 }

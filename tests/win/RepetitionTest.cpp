@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DialogAnswer.h"
+#include "FormSupport.h"
 #include "ListBoxTestSupport.h"
 #include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
@@ -69,10 +70,17 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     platform::Win32Platform machine;
     platform::Platform system = machine.View();
     TForm1 form(system);
+    ASSERT_TRUE(Settle(form));
     form.Show(SW_SHOWNOACTIVATE);
     ASSERT_GT(form.GLB_List.Items().Count(), 3);
+    const auto refresh = [&] {
+        form.RefreshServices();
+        ASSERT_TRUE(Settle(form));
+    };
+    const auto selectFirst = [&] { form.SelectService(form.Model().Entries(form.Model().CurrentTab())[0].serviceName); };
     const auto openDependencies = [&] {
-        TForm2 dependencies(system, form);
+        const ServiceEntry service = *form.Model().Selected();
+        TForm2 dependencies(form, service, LookUpDependencies(system, service.serviceName, IconsOf(form)));
         dependencies.Show(SW_SHOWNOACTIVATE);
     };
     const auto hotRepaint = [&](int i) { form.GLB_List.PaintHotItem(i % 2 == 0); };
@@ -89,16 +97,16 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     ASSERT_EQ(form.GLB_List.HotItemIndex(), 1);
 
     // The first round: whatever is made once for good (classes, fonts, caches) is made now.
-    form.RefreshServices();
-    form.SelectService(form.GLB_List.Items()[0].substr(2, form.GLB_List.Items()[0].find(" ]") - 2));
+    refresh();
+    selectFirst();
     openDependencies();
     hotRepaint(0);
     dialog();
     PumpMessages(100);
     const Counts first = Count();
 
-    for (int i = 0; i < 500; ++i) form.RefreshServices();
-    form.SelectService(form.GLB_List.Items()[0].substr(2, form.GLB_List.Items()[0].find(" ]") - 2));
+    for (int i = 0; i < 500; ++i) refresh();
+    selectFirst();
     for (int i = 0; i < 200; ++i) openDependencies();
     form.GLB_List.TrackHotItem();
     for (int i = 0; i < 1000; ++i) hotRepaint(i);

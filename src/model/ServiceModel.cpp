@@ -1,0 +1,160 @@
+#include "model/ServiceModel.h"
+
+#include "control/StartType.h"
+#include "utilities/AnsiText.h"
+
+namespace rondel {
+
+namespace {
+
+// The four command buttons as a tab enables them for its selected service: start, stop,
+// pause, continue.
+struct TabCommands {
+    bool start, stop, pause, resume;
+};
+constexpr TabCommands kTabCommands[] = {
+    {false, true, true, false},  // running
+    {false, true, false, true},  // paused
+    {true, false, false, false}, // stopped
+};
+
+std::string AboutService(const char* before, const std::string& name, const char* after) {
+    return std::string(before) + name + after;
+}
+
+}  // namespace
+
+std::string StatusText(const std::optional<PendingRequest>& pending) {
+    if (!pending) return "F5 キーで最新の状態に更新します";
+    const std::string& name = pending->serviceName;
+    switch (pending->kind) {
+    case RequestKind::Refresh:
+        return "サービスの一覧を読み込んでいます…";
+    case RequestKind::Start:
+    case RequestKind::RestartStart:
+        return AboutService("サービス「", name, "」を開始しています…");
+    case RequestKind::Stop:
+    case RequestKind::RestartStop:
+        return AboutService("サービス「", name, "」を停止しています…");
+    case RequestKind::Pause:
+        return AboutService("サービス「", name, "」を一時停止しています…");
+    case RequestKind::Continue:
+        return AboutService("サービス「", name, "」を再開しています…");
+    case RequestKind::StartType:
+        return AboutService("サービス「", name, "」のスタートアップの種類を変更しています…");
+    case RequestKind::Dependencies:
+        return AboutService("サービス「", name, "」の依存関係を調べています…");
+    case RequestKind::HomePage:
+        return "ホームページを開いています…";
+    }
+    return {};
+}
+
+void ServiceModel::SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue) {
+    catalogue_ = std::move(catalogue);
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
+        std::vector<ServiceEntry>& entries = entries_[tab];
+        entries.clear();
+        if (!catalogue_) continue;
+        const std::vector<std::string>& items = catalogue_->List(tab).items;
+        entries.resize(items.size());
+        for (std::size_t k = 0; k < items.size(); ++k) SplitServiceItem(items[k], entries[k]);
+    }
+    ShowTab(currentTab_);
+}
+
+const StateList* ServiceModel::List(ServiceTab tab) const { return catalogue_ ? &catalogue_->List(tab) : nullptr; }
+
+void ServiceModel::ShowTab(ServiceTab tab) {
+    currentTab_ = tab;
+    Select(-1);
+}
+
+const ServiceEntry* ServiceModel::Selected() const {
+    return selected_ >= 0 ? &entries_[currentTab_][static_cast<std::size_t>(selected_)] : nullptr;
+}
+
+void ServiceModel::Select(int index) {
+    const bool inList = index >= 0 && index < static_cast<int>(entries_[currentTab_].size());
+    selected_ = inList ? index : -1;
+    detailsKnown_ = false;
+    details_ = ServiceDetailsShown{};
+    startChoice_.reset();
+}
+
+void ServiceModel::SetDetails(const ServiceDetailsShown& details) {
+    if (selected_ < 0) return;
+    details_ = details;
+    detailsKnown_ = true;
+}
+
+int ServiceModel::IndexOf(ServiceTab tab, const std::string& serviceName) const {
+    const std::vector<ServiceEntry>& entries = entries_[tab];
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        if (entries[k].serviceName == serviceName) return static_cast<int>(k);
+    return -1;
+}
+
+bool ServiceModel::SelectService(const std::string& serviceName) {
+    const std::string wanted = AsciiLower(serviceName);
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
+        const std::vector<ServiceEntry>& entries = entries_[tab];
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            if (AsciiLower(entries[k].serviceName) != wanted) continue;
+            ShowTab(tab);
+            Select(static_cast<int>(k));
+            return true;
+        }
+    }
+    return false;
+}
+
+void ServiceModel::CommandCarriedOut(ServiceCommand command, const std::string& serviceName) {
+    const ServiceTab target = CommandSpec(command).targetTab;
+    ShowTab(target);
+    Select(IndexOf(target, serviceName));
+}
+
+void ServiceModel::ChooseStartType(int item) {
+    if (selected_ >= 0) startChoice_ = item;
+}
+
+std::optional<uint32_t> ServiceModel::ChosenStartValue() const {
+    return startChoice_ ? StartValueOfItem(*startChoice_) : std::nullopt;
+}
+
+bool ServiceModel::BeginRequest(PendingRequest request) {
+    if (pending_) return false;
+    pending_ = std::move(request);
+    return true;
+}
+
+void ServiceModel::RequestMovesOn(RequestKind kind) {
+    if (pending_) pending_->kind = kind;
+}
+
+CommandStates ServiceModel::Commands() const {
+    CommandStates can;
+    const bool idle = !pending_;
+    can.refresh = idle;
+    if (selected_ < 0) return can;
+
+    TabCommands tab = kTabCommands[currentTab_];
+    // The service itself says which controls it takes; this only ever disables.
+    if (detailsKnown_) {
+        if ((details_.controlsAccepted & platform::kServiceAcceptStop) == 0) tab.stop = false;
+        if ((details_.controlsAccepted & platform::kServiceAcceptPauseContinue) == 0) tab.pause = tab.resume = false;
+    }
+    can.start = tab.start && idle;
+    can.stop = tab.stop && idle;
+    can.pause = tab.pause && idle;
+    can.resume = tab.resume && idle;
+    can.restart = can.stop;
+    can.startType = true;
+    can.update = startChoice_.has_value() && idle;
+    can.dependencies = idle;
+    can.copy = true;
+    return can;
+}
+
+}  // namespace rondel

@@ -1,0 +1,126 @@
+// The model under the main window: the catalogue's three lists as entries, the tab shown, the
+// selected service with what its details panel shows, the user's start-type choice and the
+// request under way; and, from these, what each command may do now.
+//
+// The windows show it and hand it what the user does; they never read their own controls back
+// to learn what is selected or what an item says. It knows nothing of windows or threads: the
+// main window changes it on its own thread only, with what its workers brought back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/ServiceCatalogue.h"
+#include "catalogue/ServiceEntry.h"
+#include "control/ServiceCommands.h"
+#include "control/ServiceState.h"
+
+namespace rondel {
+
+// What the window is waiting for.
+enum class RequestKind {
+    Refresh,
+    Start,
+    Stop,
+    Pause,
+    Continue,
+    RestartStop,   // a restart, while it stops the service and waits for it
+    RestartStart,  // a restart, once it starts the service again
+    StartType,
+    Dependencies,
+    HomePage,
+};
+
+struct PendingRequest {
+    RequestKind kind = RequestKind::Refresh;
+    std::string serviceName;  // empty for a refresh and the home page
+};
+
+// The status bar's text while a request is under way, and when none is.
+std::string StatusText(const std::optional<PendingRequest>& pending);
+
+// What the user may ask for now: the buttons, the menu's items and the keys.
+struct CommandStates {
+    bool start = false;
+    bool stop = false;
+    bool pause = false;
+    bool resume = false;
+    bool restart = false;
+    bool startType = false;     // the drop-down list
+    bool update = false;        // 更新
+    bool dependencies = false;
+    bool copy = false;          // the name and the details
+    bool refresh = false;       // F5
+    bool operator==(const CommandStates&) const = default;
+};
+
+class ServiceModel {
+public:
+    // ---------------------------------------------------------------- the lists
+    // Takes a newly built catalogue: the tab shown stays, nothing is selected.
+    void SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue);
+    bool HasCatalogue() const { return catalogue_ != nullptr; }
+    // Entry k of a tab is item k of its list; empty before the first catalogue.
+    const std::vector<ServiceEntry>& Entries(ServiceTab tab) const { return entries_[tab]; }
+    // The tab's list with its icons (image k belongs to entry k); null before the first catalogue.
+    const StateList* List(ServiceTab tab) const;
+
+    // ---------------------------------------------------------------- tab and selection
+    ServiceTab CurrentTab() const { return currentTab_; }
+    // Shows a tab with nothing selected.
+    void ShowTab(ServiceTab tab);
+    // -1 for none.
+    int SelectedIndex() const { return selected_; }
+    // The selected service, or null.
+    const ServiceEntry* Selected() const;
+    // Selects entry index of the tab shown; its details are not known yet (SetDetails). Any
+    // other index selects nothing.
+    void Select(int index);
+    // What the panel shows of the selected service, read for it.
+    void SetDetails(const ServiceDetailsShown& details);
+    const ServiceDetailsShown& Details() const { return details_; }
+
+    // The index of the entry with exactly this name in a tab's list, -1 when there is none.
+    int IndexOf(ServiceTab tab, const std::string& serviceName) const;
+    // Finds a service by name (ASCII letters in any case) in the running, stopped and paused
+    // lists, in that order, shows its tab and selects it. False, and nothing changed, when it
+    // is in none.
+    bool SelectService(const std::string& serviceName);
+    // After a successful command, once the lists have been read again: the command's target
+    // tab shown, and the service selected there when that tab's list holds exactly its name.
+    void CommandCarriedOut(ServiceCommand command, const std::string& serviceName);
+
+    // ---------------------------------------------------------------- the start type
+    // The user's choice in the drop-down list, for the selected service only.
+    void ChooseStartType(int item);
+    // The start value the user chose for the selected service; none without a choice.
+    std::optional<uint32_t> ChosenStartValue() const;
+    // The choice was sent, or given up: 更新 is disabled until the next choice.
+    void ForgetStartTypeChoice() { startChoice_.reset(); }
+
+    // ---------------------------------------------------------------- requests
+    // Begins a request unless one is under way (false then).
+    bool BeginRequest(PendingRequest request);
+    // A restart moves on to its next step; the same request goes on.
+    void RequestMovesOn(RequestKind kind);
+    void EndRequest() { pending_.reset(); }
+    bool Busy() const { return pending_.has_value(); }
+    const std::optional<PendingRequest>& Pending() const { return pending_; }
+
+    CommandStates Commands() const;
+
+private:
+    std::unique_ptr<ServiceCatalogue> catalogue_;
+    std::vector<ServiceEntry> entries_[3];
+    ServiceTab currentTab_ = kRunningTab;
+    int selected_ = -1;
+    bool detailsKnown_ = false;
+    ServiceDetailsShown details_;
+    std::optional<int> startChoice_;
+    std::optional<PendingRequest> pending_;
+};
+
+}  // namespace rondel

@@ -1,0 +1,70 @@
+// A window's worker: one job at a time on a thread of its own, so that the window's thread
+// never waits on another process.
+//
+// A job works on copies and on the machine, never on the window. It gives back a task, which
+// the window runs on its own thread, from its message loop, once the job is over; while it
+// runs it may send news (tasks too), which arrive in the order sent. When the window goes
+// before the job ends, the job runs to its end alone and what it sends is dropped.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+namespace rondel {
+
+class TWorker {
+    struct Shared;  // what a job's thread and the window share
+
+public:
+    using Task = std::function<void()>;
+
+    // The job's way back to the window.
+    class News {
+    public:
+        // The task runs on the window's thread; dropped when the window has gone.
+        void Post(Task task) const;
+        bool WindowGone() const;
+
+    private:
+        friend class TWorker;
+        explicit News(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+        std::shared_ptr<Shared> shared_;
+    };
+    using Job = std::function<Task(const News& news)>;
+
+    // message: what the worker posts to the window, which hands it to Deliver.
+    explicit TWorker(UINT message) : message_(message) {}
+    ~TWorker();
+    TWorker(const TWorker&) = delete;
+    TWorker& operator=(const TWorker&) = delete;
+
+    // The window the news goes to; set once it exists.
+    void Attach(HWND window) { window_ = window; }
+    UINT Message() const { return message_; }
+    // A job has been started and its last task has not run yet.
+    bool Busy() const { return shared_ != nullptr; }
+
+    // Starts the job on a thread of its own, unless one is under way or no thread can be made
+    // (false then). A job that mustFinish is waited for at the program's end (WaitForJobs).
+    bool Start(Job job, bool mustFinish = false);
+
+    // The window's handler of Message(): runs the news that has come, and, once the job is
+    // over, its last task, after which the worker is free again. An exception of a task goes
+    // to the general error handler; the tasks after it still run.
+    void Deliver();
+
+    // The program's end: waits (at most timeoutMs) for the jobs that must finish.
+    static void WaitForJobs(DWORD timeoutMs);
+
+private:
+    struct Launch;
+    static DWORD WINAPI Run(void* launch);
+
+    UINT message_;
+    HWND window_ = nullptr;
+    std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace rondel

@@ -1,0 +1,251 @@
+// TForm1's requests: everything that asks another process and may have to wait for its answer
+// (the manager, a service, the registry's writer, a browser) runs on the window's worker, one
+// request at a time. Meanwhile the window answers and paints, the status bar says what is under
+// way and the commands wait; when the request is over, the window shows its outcome as if it
+// had waited for it.
+#include <memory>
+
+#include "control/DependencyLookup.h"
+#include "control/ServiceRestart.h"
+#include "control/StartType.h"
+#include "toolkit/RegistryKey.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "utilities/HomePage.h"
+#include "utilities/MessageDialog.h"
+
+namespace rondel {
+
+using namespace platform;
+using Task = TWorker::Task;
+using News = TWorker::News;
+
+namespace {
+
+RequestKind KindOf(ServiceCommand command) {
+    switch (command) {
+    case ServiceCommand::Start:
+        return RequestKind::Start;
+    case ServiceCommand::Stop:
+        return RequestKind::Stop;
+    case ServiceCommand::Pause:
+        return RequestKind::Pause;
+    case ServiceCommand::Continue:
+        return RequestKind::Continue;
+    }
+    return RequestKind::Start;
+}
+
+std::string RestartTimeOutText(const std::string& serviceName) {
+    return "サービス「" + serviceName + "」が時間内に停止しませんでした。再起動を中止しました。";
+}
+
+// A catalogue read by a job, carried to the window (a task must be copyable).
+using SharedBuild = std::shared_ptr<CatalogueBuild>;
+SharedBuild ReadCatalogue(Platform& system, const std::shared_ptr<const IconHandle>& defaultIcon) {
+    return std::make_shared<CatalogueBuild>(BuildCatalogue(system, defaultIcon->get()));
+}
+
+}  // namespace
+
+bool TForm1::StartRequest(PendingRequest request, TWorker::Job job, bool mustFinish) {
+    if (model_.Busy() || !HandleAllocated()) return false;
+    if (!worker_.Start(std::move(job), mustFinish)) {
+        ReportServiceError(::GetLastError());
+        return false;
+    }
+    model_.BeginRequest(std::move(request));
+    ShowCommands();
+    ShowStatus();
+    return true;
+}
+
+void TForm1::EndRequest() {
+    model_.EndRequest();
+    ShowCommands();
+    ShowStatus();
+}
+
+void TForm1::TakeCatalogue(CatalogueBuild build) {
+    // The list box lets go of the old icons before they go.
+    GLB_List.SetGlyphs(nullptr);
+    model_.SetCatalogue(std::move(build.catalogue));
+    // One odd registry value is reported once, after the lists are shown.
+    if (!build.result.readErrors.empty() && !readErrorReported_) {
+        readErrorReported_ = true;
+        ShowErrorLater(build.result.readErrors.front().message);
+    }
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == worker_.Message()) {
+        worker_.Deliver();
+        return 0;
+    }
+    return TForm::HandleMessage(message, wParam, lParam);
+}
+
+void TForm1::RefreshServices() {
+    StartRequest({RequestKind::Refresh, {}}, [this, system = system_, icon = defaultIcon_](const News&) mutable -> Task {
+        const SharedBuild build = ReadCatalogue(system, icon);
+        return [this, build] {
+            EndRequest();
+            TakeCatalogue(std::move(*build));
+            ShowModel();
+        };
+    });
+}
+
+void TForm1::RefreshKeepingSelection() {
+    const ServiceEntry* selected = model_.Selected();
+    const std::string serviceName = selected != nullptr ? selected->serviceName : std::string();
+    StartRequest({RequestKind::Refresh, {}},
+                 [this, system = system_, icon = defaultIcon_, serviceName](const News&) mutable -> Task {
+                     const SharedBuild build = ReadCatalogue(system, icon);
+                     return [this, build, serviceName] {
+                         EndRequest();
+                         TakeCatalogue(std::move(*build));
+                         if (!serviceName.empty()) model_.SelectService(serviceName);
+                         ShowModel();
+                     };
+                 });
+}
+
+void TForm1::RunServiceCommand(ServiceCommand command) {
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr) return;
+    const std::string serviceName = selected->serviceName;
+    StartRequest({KindOf(command), serviceName}, [this, system = system_, icon = defaultIcon_, serviceName,
+                                                  command](const News&) mutable -> Task {
+        // The handles stay open until the lists have been read again; the service's goes first.
+        ServiceCommandRequest request(system, serviceName, command);
+        const uint32_t error = request.Send();
+        if (error != 0) {
+            return [this, error] {
+                EndRequest();
+                ReportServiceError(error);
+            };
+        }
+        const SharedBuild build = ReadCatalogue(system, icon);
+        return [this, build, command, serviceName] {
+            EndRequest();
+            TakeCatalogue(std::move(*build));
+            model_.CommandCarriedOut(command, serviceName);
+            ShowModel();
+        };
+    });
+}
+
+void TForm1::RestartSelected() {
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr) return;
+    const std::string serviceName = selected->serviceName;
+    const auto job = [this, system = system_, icon = defaultIcon_, serviceName](const News& news) mutable -> Task {
+        RestartPacing pacing{[]() -> uint64_t { return ::GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); }};
+        pacing.progress = [this, &news](RestartStep step) {
+            if (step != RestartStep::Start) return;
+            news.Post([this] {
+                model_.RequestMovesOn(RequestKind::RestartStart);
+                ShowStatus();
+            });
+        };
+        const RestartOutcome outcome = RestartService(system, serviceName, pacing);
+        const std::string failure = outcome.timedOut ? RestartTimeOutText(serviceName)
+                                    : outcome.step != RestartStep::Done ? ServiceErrorText(outcome.error)
+                                                                         : std::string();
+        const bool failed = outcome.timedOut || outcome.step != RestartStep::Done;
+        if (news.WindowGone()) {
+            // The window was closed meanwhile: the program ends once this is said.
+            if (failed) ::MessageBoxA(nullptr, failure.c_str(), "エラー", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+            return {};
+        }
+        const SharedBuild build = ReadCatalogue(system, icon);
+        return [this, build, outcome, failed, failure, serviceName] {
+            EndRequest();
+            if (outcome.timedOut) ShowMessageDialog(failure, mtError, DialogButtons(mbOK), 0, Handle());
+            else if (failed) ReportServiceError(outcome.error);
+            TakeCatalogue(std::move(*build));
+            model_.SelectService(serviceName);
+            ShowModel();
+        };
+    };
+    // A restart once begun is carried through, even when the window is closed meanwhile.
+    StartRequest({RequestKind::RestartStop, serviceName}, job, true);
+}
+
+void TForm1::ReportServiceError(uint32_t errorCode) {
+    ShowMessageDialog(ServiceErrorText(errorCode), mtError, DialogButtons(mbOK), 0, Handle());
+}
+
+void TForm1::BB_UpdateClick() {
+    const std::optional<uint32_t> startValue = model_.ChosenStartValue();
+    const std::optional<int> item = startValue ? std::optional<int>(ItemOfStartValue(*startValue)) : std::nullopt;
+    // 更新 is disabled, whatever follows.
+    model_.ForgetStartTypeChoice();
+    ShowCommands();
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr || !startValue) return;
+    const std::string serviceName = selected->serviceName;
+    // What the panel shows of the service when the change is over, if it is still the one selected.
+    const auto showStartItem = [this, serviceName](std::optional<int> shown) {
+        const ServiceEntry* now = model_.Selected();
+        if (now == nullptr || now->serviceName != serviceName) return;
+        ServiceDetailsShown details = model_.Details();
+        details.startItem = shown;
+        model_.SetDetails(details);
+        ShowSelection();
+    };
+    StartRequest({RequestKind::StartType, serviceName}, [this, system = system_, serviceName, startValue, item,
+                                                         showStartItem](const News&) mutable -> Task {
+        if (ChangeStartType(system, serviceName, *startValue) == 0) {
+            return [this, item, showStartItem] {
+                EndRequest();
+                showStartItem(item);
+            };
+        }
+        // The choice was never applied: show what is stored, then say so.
+        uint32_t stored = 0;
+        try {
+            stored = ReadServiceRegistryDetails(system, serviceName).startValue;
+        } catch (const RegistryError&) {
+            // An unreadable value shows as "無効", as in the details.
+        }
+        return [this, stored, showStartItem] {
+            EndRequest();
+            showStartItem(ItemOfStartValue(stored));
+            throw RegistryError(RegistryKey::SetDataFailedText("Start"));
+        };
+    });
+}
+
+void TForm1::BB_DependClick() {
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr) return;
+    const ServiceEntry service = *selected;
+    const DependencyIcons icons{driverIcon_ ? driverIcon_->get() : 0, defaultIcon_ ? defaultIcon_->get() : 0};
+    StartRequest({RequestKind::Dependencies, service.serviceName},
+                 [this, system = system_, service, icons, keep = std::pair{driverIcon_, defaultIcon_}](
+                     const News&) mutable -> Task {
+                     auto lists = std::make_shared<DependencyLists>(LookUpDependencies(system, service.serviceName, icons));
+                     return [this, service, lists] {
+                         EndRequest();
+                         TForm2 dependencies(*this, service, std::move(*lists));
+                         dependencies.ShowModal();
+                     };
+                 });
+}
+
+void TForm1::IM_LinkClick() {
+    // One request at a time: the banner waits for the one under way.
+    if (model_.Busy()) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    if (!AskToVisitHomePage(*this)) return;
+    StartRequest({RequestKind::HomePage, {}}, [this, system = system_](const News&) mutable -> Task {
+        OpenHomePage(system);
+        return [this] { EndRequest(); };
+    });
+}
+
+}  // namespace rondel
