@@ -1,0 +1,188 @@
+// The main window's model over catalogues of the in-memory machine: what each command may do,
+// where the selection goes across refreshes and commands, and whose start-type choice it is.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FakePlatform.h"
+#include "model/ServiceModel.h"
+
+namespace rondel {
+namespace {
+
+using namespace platform;
+
+// The commands that may be given, by name, in a fixed order.
+std::string Can(const CommandStates& can) {
+    const std::pair<bool, const char*> all[] = {
+        {can.start, "start"},   {can.stop, "stop"},     {can.pause, "pause"},
+        {can.resume, "resume"}, {can.restart, "restart"}, {can.startType, "type"},
+        {can.update, "update"}, {can.dependencies, "depend"}, {can.copy, "copy"},
+        {can.refresh, "refresh"}};
+    std::string names;
+    for (const auto& [enabled, name] : all)
+        if (enabled) names += names.empty() ? name : std::string(" ") + name;
+    return names;
+}
+
+class ModelTest : public ::testing::Test {
+protected:
+    void Read() { model.SetCatalogue(BuildCatalogue(system, 0).catalogue); }
+    // Selects a service as a click does: the model selects it, the window reads its details.
+    std::string Pick(const std::string& name) {
+        EXPECT_TRUE(model.SelectService(name)) << name;
+        std::string error;
+        model.SetDetails(ReadDetailsShown(system, name, error));
+        return error;
+    }
+    fake::FakeService& Add(const std::string& name, uint32_t state, uint32_t accepts = 0) {
+        fake::FakeService& service = machine.AddService(name, name, "C:\\x\\" + name + ".exe", state);
+        service.controlsAccepted = accepts;
+        return service;
+    }
+
+    fake::FakeMachine machine;
+    Platform system = machine.Platform();
+    ServiceModel model;
+};
+
+constexpr uint32_t kStopAndPause = kServiceAcceptStop | kServiceAcceptPauseContinue;
+
+TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAccepts) {
+    const struct {
+        const char* name;
+        uint32_t state, accepts;
+        const char* can;
+    } cases[] = {
+        {"Run", kServiceRunning, kStopAndPause, "stop pause restart type depend copy refresh"},
+        {"RunNoStop", kServiceRunning, kServiceAcceptPauseContinue, "pause type depend copy refresh"},
+        {"RunMute", kServiceRunning, 0, "type depend copy refresh"},
+        {"Paused", kServicePaused, kStopAndPause, "stop resume restart type depend copy refresh"},
+        {"PausedNoPause", kServicePaused, kServiceAcceptStop, "stop restart type depend copy refresh"},
+        {"Stopped", kServiceStopped, 0, "start type depend copy refresh"},
+    };
+    for (const auto& c : cases) Add(c.name, c.state, c.accepts);
+    Read();
+    EXPECT_EQ(Can(model.Commands()), "refresh") << "nothing selected";
+    for (const auto& c : cases) {
+        Pick(c.name);
+        EXPECT_EQ(Can(model.Commands()), c.can) << c.name;
+    }
+
+    // Nothing chosen: 更新 waits for a choice.
+    Pick("Run");
+    EXPECT_FALSE(model.ChosenStartValue());
+    model.ChooseStartType(0);
+    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh");
+
+    // While a request is under way only the choice of a start type and the copies remain, and
+    // a second request does not begin.
+    ASSERT_TRUE(model.BeginRequest({RequestKind::Stop, "Run"}));
+    EXPECT_EQ(Can(model.Commands()), "type copy");
+    EXPECT_FALSE(model.BeginRequest({RequestKind::Refresh, {}}));
+    EXPECT_EQ(StatusText(model.Pending()), "サービス「Run」を停止しています…");
+    model.RequestMovesOn(RequestKind::RestartStart);
+    EXPECT_EQ(StatusText(model.Pending()), "サービス「Run」を開始しています…");
+    model.EndRequest();
+    EXPECT_EQ(StatusText(model.Pending()), "F5 キーで最新の状態に更新します");
+    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh");
+}
+
+TEST_F(ModelTest, TheSelectionAcrossRefreshesAndCommands) {
+    fake::FakeService& alpha = Add("Alpha", kServiceRunning, kStopAndPause);
+    Add("Beta", kServiceStopped);
+    fake::FakeService& gamma = Add("Gamma", kServicePaused, kStopAndPause);
+    Read();
+    // Any case, running list first; nothing changes for a name in no list.
+    Pick("bEtA");
+    EXPECT_EQ(model.CurrentTab(), kStoppedTab);
+    EXPECT_EQ(model.Selected()->serviceName, "Beta");
+    EXPECT_FALSE(model.SelectService("Driver"));
+    EXPECT_EQ(model.Selected()->serviceName, "Beta");
+
+    // New lists: the tab stays, nothing is selected; the one that was follows its service.
+    alpha.currentState = kServiceStopped;
+    Pick("Alpha");
+    Read();
+    EXPECT_EQ(model.CurrentTab(), kRunningTab);
+    EXPECT_EQ(model.Selected(), nullptr);
+    Pick("Alpha");
+    EXPECT_EQ(model.CurrentTab(), kStoppedTab);
+
+    // After a command: the target tab, the service selected there when its state put it there.
+    alpha.currentState = kServiceStartPending;
+    Read();
+    model.CommandCarriedOut(ServiceCommand::Start, "Alpha");
+    EXPECT_EQ(model.CurrentTab(), kRunningTab);
+    ASSERT_NE(model.Selected(), nullptr);
+    EXPECT_EQ(model.Selected()->serviceName, "Alpha");
+    gamma.currentState = kServiceContinuePending;  // still paused when the lists are read
+    Read();
+    model.CommandCarriedOut(ServiceCommand::Continue, "Gamma");
+    EXPECT_EQ(model.CurrentTab(), kRunningTab);
+    EXPECT_EQ(model.Selected(), nullptr);
+    EXPECT_EQ(Can(model.Commands()), "refresh");
+    model.CommandCarriedOut(ServiceCommand::Start, "alpha");
+    EXPECT_EQ(model.Selected(), nullptr) << "the name a command took from the list is matched exactly";
+
+    // A tab chosen shows nothing selected; an index outside its list selects nothing.
+    Pick("Alpha");
+    model.ShowTab(kPausedTab);
+    EXPECT_EQ(model.SelectedIndex(), -1);
+    model.Select(1);
+    EXPECT_EQ(model.Selected(), nullptr);
+}
+
+TEST_F(ModelTest, AStartTypeChoiceBelongsToTheServiceItWasMadeFor) {
+    Add("Alpha", kServiceRunning);
+    Add("Beta", kServiceRunning);
+    Read();
+    model.ChooseStartType(2);
+    EXPECT_FALSE(model.ChosenStartValue()) << "no service, no choice";
+    Pick("Alpha");
+    model.ChooseStartType(2);
+    EXPECT_EQ(model.ChosenStartValue(), 4u);
+    Pick("Beta");
+    EXPECT_FALSE(model.ChosenStartValue()) << "a choice made for Alpha is never applied to Beta";
+    EXPECT_FALSE(model.Commands().update);
+    model.ChooseStartType(0);
+    model.ForgetStartTypeChoice();
+    EXPECT_FALSE(model.Commands().update);
+}
+
+// Details that cannot all be read leave the clicked service selected, its fields read as far as
+// they go; a choice of start type then applies to it.
+TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
+    Add("Alpha", kServiceRunning, kStopAndPause);
+    Add("NoStart", kServiceRunning, kStopAndPause);
+    Add("BadText", kServiceRunning, kStopAndPause);
+    Add("NoKey", kServiceRunning, kStopAndPause);
+    machine.registry.DeleteValue(fake::FakeMachine::ServiceKey("NoStart"), "Start");
+    machine.registry.SetString(fake::FakeMachine::ServiceKey("NoStart"), "Description", "説明あり");
+    machine.registry.SetDword(fake::FakeMachine::ServiceKey("BadText"), "Description", 7);
+    Read();
+    machine.registry.DeleteKey(fake::FakeMachine::ServiceKey("NoKey"));
+    const struct {
+        const char* name;
+        const char* error;
+        std::optional<int> startItem;
+        const char* description;
+    } cases[] = {
+        {"NoStart", "'Start' の取得に失敗しました", std::nullopt, "説明あり"},
+        {"BadText", "'Description' のデータ型が不正です", 1, ""},
+        {"NoKey", "", 2, ""},
+    };
+    for (const auto& c : cases) {
+        Pick("Alpha");
+        EXPECT_EQ(Pick(c.name), c.error) << c.name;
+        EXPECT_EQ(model.Selected()->serviceName, c.name);
+        EXPECT_EQ(model.Details().startItem, c.startItem) << c.name;
+        EXPECT_EQ(model.Details().description, c.description) << c.name;
+        EXPECT_EQ(Can(model.Commands()), "stop pause restart type depend copy refresh") << c.name;
+        model.ChooseStartType(0);
+        EXPECT_EQ(model.ChosenStartValue(), 2u) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace rondel
