@@ -18,7 +18,8 @@ ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::s
     return details;
 }
 
-ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& serviceName, std::string& readError) {
+ServiceDetailsShown ReadRegistryDetailsShown(Platform& system, const std::string& serviceName,
+                                             std::string& readError) {
     ServiceDetailsShown shown;
     shown.startItem = ItemOfStartValue(0);
     {
@@ -40,6 +41,11 @@ ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& servic
             }
         }
     }
+    return shown;
+}
+
+ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& serviceName, std::string& readError) {
+    ServiceDetailsShown shown = ReadRegistryDetailsShown(system, serviceName, readError);
     shown.controlsAccepted = QueryCurrentStatus(system, serviceName).controlsAccepted;
     return shown;
 }

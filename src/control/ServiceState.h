@@ -28,10 +28,14 @@ struct ServiceDetailsShown {
     uint32_t controlsAccepted = 0;  // from the manager's status; 0 when it could not be had
 };
 
-// Reads them: the key (a key that does not open gives an empty description and "無効"), then
-// the manager's status. A value the registry read refuses (a missing "Start", a "Description"
-// or "Start" of the wrong kind) leaves its own field empty, without a start item, and its error
-// in readError (the first one met); everything else is read all the same.
+// Reads the key's part of them (a key that does not open gives an empty description and
+// "無効"). A value the registry read refuses (a missing "Start", a "Description" or "Start" of
+// the wrong kind) leaves its own field empty, without a start item, and its error in readError
+// (the first one met); the other is read all the same. controlsAccepted is left 0.
+ServiceDetailsShown ReadRegistryDetailsShown(platform::Platform& system, const std::string& serviceName,
+                                             std::string& readError);
+
+// All of them: the key's part, then the manager's status.
 ServiceDetailsShown ReadDetailsShown(platform::Platform& system, const std::string& serviceName,
                                      std::string& readError);
 

@@ -77,15 +77,21 @@ const ServiceEntry* ServiceModel::Selected() const {
 void ServiceModel::Select(int index) {
     const bool inList = index >= 0 && index < static_cast<int>(entries_[currentTab_].size());
     selected_ = inList ? index : -1;
-    detailsKnown_ = false;
+    statusKnown_ = false;
     details_ = ServiceDetailsShown{};
     startChoice_.reset();
 }
 
-void ServiceModel::SetDetails(const ServiceDetailsShown& details) {
+void ServiceModel::SetDetails(const ServiceDetailsShown& details, bool withStatus) {
     if (selected_ < 0) return;
     details_ = details;
-    detailsKnown_ = true;
+    statusKnown_ = withStatus;
+}
+
+void ServiceModel::SetControlsAccepted(uint32_t controlsAccepted) {
+    if (selected_ < 0) return;
+    details_.controlsAccepted = controlsAccepted;
+    statusKnown_ = true;
 }
 
 int ServiceModel::IndexOf(ServiceTab tab, const std::string& serviceName) const {
@@ -141,7 +147,7 @@ CommandStates ServiceModel::Commands() const {
 
     TabCommands tab = kTabCommands[currentTab_];
     // The service itself says which controls it takes; this only ever disables.
-    if (detailsKnown_) {
+    if (statusKnown_) {
         if ((details_.controlsAccepted & platform::kServiceAcceptStop) == 0) tab.stop = false;
         if ((details_.controlsAccepted & platform::kServiceAcceptPauseContinue) == 0) tab.pause = tab.resume = false;
     }

@@ -79,8 +79,12 @@ public:
     // Selects entry index of the tab shown; its details are not known yet (SetDetails). Any
     // other index selects nothing.
     void Select(int index);
-    // What the panel shows of the selected service, read for it.
-    void SetDetails(const ServiceDetailsShown& details);
+    // What the panel shows of the selected service, read for it. Without the status (the
+    // manager's answer may come later, SetControlsAccepted), the tab alone says which commands
+    // the service may be given.
+    void SetDetails(const ServiceDetailsShown& details, bool withStatus = true);
+    void SetControlsAccepted(uint32_t controlsAccepted);
+    bool StatusKnown() const { return statusKnown_; }
     const ServiceDetailsShown& Details() const { return details_; }
 
     // The index of the entry with exactly this name in a tab's list, -1 when there is none.
@@ -117,7 +121,7 @@ private:
     std::vector<ServiceEntry> entries_[3];
     ServiceTab currentTab_ = kRunningTab;
     int selected_ = -1;
-    bool detailsKnown_ = false;
+    bool statusKnown_ = false;
     ServiceDetailsShown details_;
     std::optional<int> startChoice_;
     std::optional<PendingRequest> pending_;

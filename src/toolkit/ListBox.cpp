@@ -2,11 +2,26 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include <vector>
+
+#include "utilities/AnsiText.h"
 
 namespace rondel {
 
 namespace {
+
+// Another program (or the system) reading an item back gets at most this many bytes of it: Wine
+// carries LB_GETTEXT between its "A" and "W" forms through buffers of 512 characters, and a
+// longer answer overruns them and brings this program down.
+constexpr std::size_t kLongestItemReadBack = 511;
+
+std::string ReadBack(const TListBoxItems& items, WPARAM index) {
+    std::string text = items.Get(static_cast<int>(index));
+    CutToLength(text, kLongestItemReadBack);
+    return text;
+}
 
 // WM_CONTEXTMENU's point when the keyboard asked for the menu.
 constexpr LPARAM kFromKeyboard = MAKELPARAM(0xFFFF, 0xFFFF);
@@ -109,6 +124,15 @@ LRESULT TListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case Reflected(WM_MEASUREITEM):
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
         return TRUE;
+    case LB_GETTEXTLEN:
+        if (wParam >= static_cast<WPARAM>(items_.Count())) return LB_ERR;
+        return static_cast<LRESULT>(ReadBack(items_, wParam).size());
+    case LB_GETTEXT: {
+        if (wParam >= static_cast<WPARAM>(items_.Count()) || lParam == 0) return LB_ERR;
+        const std::string text = ReadBack(items_, wParam);
+        std::copy(text.c_str(), text.c_str() + text.size() + 1, reinterpret_cast<char*>(lParam));
+        return static_cast<LRESULT>(text.size());
+    }
     case WM_CHAR:
         if (OnKeyPress && OnKeyPress(static_cast<char>(wParam))) return 0;
         break;

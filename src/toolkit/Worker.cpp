@@ -35,6 +35,7 @@ std::vector<unique_handle>& MustFinish() {
 // What the job's thread and the window share: the window to tell (null once it has gone) and
 // the news not yet delivered.
 struct TWorker::Shared {
+    unique_handle thread;
     SRWLOCK lock = SRWLOCK_INIT;
     HWND window = nullptr;
     UINT message = 0;
@@ -78,18 +79,23 @@ bool TWorker::Start(Job job, bool mustFinish) {
     shared->window = window_;
     shared->message = message_;
     auto* launch = new Launch{shared, std::move(job)};
-    unique_handle thread(::CreateThread(nullptr, 0, &TWorker::Run, launch, 0, nullptr));
-    if (!thread) {
+    // Suspended until the handle is in place: the thread may be done before CreateThread returns.
+    shared->thread.reset(::CreateThread(nullptr, 0, &TWorker::Run, launch, CREATE_SUSPENDED, nullptr));
+    if (!shared->thread) {
         delete launch;
         return false;
     }
-    shared_ = std::move(shared);
+    thread_ = shared->thread.get();
     if (mustFinish) {
+        HANDLE copy = nullptr;
+        ::DuplicateHandle(::GetCurrentProcess(), thread_, ::GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
         Locked locked(g_mustFinishLock);
         std::vector<unique_handle>& threads = MustFinish();
         std::erase_if(threads, [](const unique_handle& t) { return ::WaitForSingleObject(t.get(), 0) == WAIT_OBJECT_0; });
-        threads.push_back(std::move(thread));
+        threads.emplace_back(copy);
     }
+    shared_ = std::move(shared);
+    ::ResumeThread(thread_);
     return true;
 }
 
@@ -126,7 +132,10 @@ void TWorker::Deliver() {
         if (over) last = std::move(shared_->last);
     }
     // Free again before the last task runs: it may start the next job.
-    if (over) shared_.reset();
+    if (over) {
+        shared_.reset();
+        thread_ = nullptr;
+    }
     const auto run = [this](Task& task) {
         if (!task) return;
         try {
@@ -137,6 +146,13 @@ void TWorker::Deliver() {
     };
     for (Task& task : news) run(task);
     run(last);
+}
+
+bool TWorker::AwaitBriefly(DWORD timeoutMs) {
+    if (!shared_) return true;
+    if (::WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) return false;
+    Deliver();
+    return true;
 }
 
 void TWorker::WaitForJobs(DWORD timeoutMs) {

@@ -55,6 +55,11 @@ public:
     // to the general error handler; the tasks after it still run.
     void Deliver();
 
+    // Waits at most timeoutMs for the job to end; when it does, delivers at once what it sent
+    // (true then, or when no job runs). For a job that almost always answers at once: the
+    // window waits that little, and shows a late answer when it comes.
+    bool AwaitBriefly(DWORD timeoutMs);
+
     // The program's end: waits (at most timeoutMs) for the jobs that must finish.
     static void WaitForJobs(DWORD timeoutMs);
 
@@ -65,6 +70,7 @@ private:
     UINT message_;
     HWND window_ = nullptr;
     std::shared_ptr<Shared> shared_;
+    HANDLE thread_ = nullptr;  // the running job's, owned by shared_
 };
 
 }  // namespace rondel

@@ -21,8 +21,9 @@ namespace {
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
 
-// What the worker posts to the window when it has news.
+// What the workers post to the window when they have news.
 constexpr UINT kWorkerNews = WM_APP + 0x100;
+constexpr UINT kStatusNews = WM_APP + 0x101;
 
 // The main window's own sizes of its form description.
 constexpr int kEditHeight = 20;
@@ -46,10 +47,12 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
-TForm1::TForm1(Platform& system) : TForm("TForm1"), system_(system), worker_(kWorkerNews) {
+TForm1::TForm1(Platform& system)
+    : TForm("TForm1"), system_(system), worker_(kWorkerNews), statusReader_(kStatusNews) {
     SetUpControls();
     CreateHandle();
     worker_.Attach(Handle());
+    statusReader_.Attach(Handle());
     FormCreate();
 }
 
@@ -303,9 +306,13 @@ bool TForm1::SelectService(const std::string& serviceName) {
 }
 
 void TForm1::ReadSelectedDetails() {
+    ++selections_;
     const ServiceEntry* selected = model_.Selected();
     std::string readError;
-    if (selected != nullptr) model_.SetDetails(ReadDetailsShown(system_, selected->serviceName, readError));
+    if (selected != nullptr) {
+        model_.SetDetails(ReadRegistryDetailsShown(system_, selected->serviceName, readError), false);
+        AskStatus();
+    }
     ShowSelection();
     // Told once the panel shows the service it belongs to.
     if (!readError.empty()) ShowUnhandledError(readError, Handle());

@@ -173,9 +173,10 @@ private:
     void ShowSelection();
     void ShowCommands();
     void ShowStatus();
-    // The selected service's details, read now (the registry and the manager answer at once
-    // even while a request of theirs waits); an odd registry value is told after they show.
+    // The selected service's details: the key's now, the manager's status as soon as it comes.
+    // An odd registry value is told once they show.
     void ReadSelectedDetails();
+    void AskStatus();
     // Reads the details of what the model now selects and shows tab, list and selection.
     void ShowModel();
 
@@ -197,7 +198,11 @@ private:
     TImageList listGlyphs_ = TImageList::View(nullptr);
     bool readErrorReported_ = false;
     IncrementalSearch search_;
-    TWorker worker_;
+    TWorker worker_;        // the requests, one at a time
+    TWorker statusReader_;  // the selected service's status
+    uint64_t selections_ = 0;  // counts the selections, to know whose status an answer is
+    // How long the window waits for a status it asked for before it shows the service without.
+    static constexpr DWORD kStatusWaitMs = 100;
 };
 
 }  // namespace rondel

@@ -78,11 +78,33 @@ void TForm1::TakeCatalogue(CatalogueBuild build) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == worker_.Message()) {
-        worker_.Deliver();
+    for (TWorker* worker : {&worker_, &statusReader_}) {
+        if (message != worker->Message()) continue;
+        worker->Deliver();
         return 0;
     }
     return TForm::HandleMessage(message, wParam, lParam);
+}
+
+void TForm1::AskStatus() {
+    const ServiceEntry* selected = model_.Selected();
+    if (selected == nullptr || model_.StatusKnown()) return;
+    const uint64_t selection = selections_;
+    const bool started = statusReader_.Start(
+        [this, system = system_, serviceName = selected->serviceName, selection](const News&) mutable -> Task {
+            const uint32_t accepted = QueryCurrentStatus(system, serviceName).controlsAccepted;
+            return [this, accepted, selection] {
+                if (selection != selections_) {
+                    AskStatus();  // another service was selected while this answer was awaited
+                    return;
+                }
+                model_.SetControlsAccepted(accepted);
+                ShowCommands();
+            };
+        });
+    // The manager answers at once, unless a service it waits for holds it (Wine's holds every
+    // request then): the window waits that little, and shows a late answer when it comes.
+    if (started) statusReader_.AwaitBriefly(kStatusWaitMs);
 }
 
 void TForm1::RefreshServices() {
@@ -192,7 +214,7 @@ void TForm1::BB_UpdateClick() {
         if (now == nullptr || now->serviceName != serviceName) return;
         ServiceDetailsShown details = model_.Details();
         details.startItem = shown;
-        model_.SetDetails(details);
+        model_.SetDetails(details, model_.StatusKnown());
         ShowSelection();
     };
     StartRequest({RequestKind::StartType, serviceName}, [this, system = system_, serviceName, startValue, item,

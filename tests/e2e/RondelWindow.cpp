@@ -138,14 +138,32 @@ bool ListShowsIcon(HWND list, int index, HICON icon) {
     return opaque > 100;
 }
 
-RondelWindow::RondelWindow() {
-    // A program still closing from the test before would take this start over.
-    WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000);
+namespace {
+
+bool StartRondel(PROCESS_INFORMATION& process) {
     std::string line = "\"" + fixtures::BuildDirectory() + "Rondel.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
-        return;
+    return ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != FALSE;
+}
+
+}  // namespace
+
+DWORD RunRondel(DWORD timeoutMs) {
+    PROCESS_INFORMATION process{};
+    if (!StartRondel(process)) return 0xFFFFFFFF;
+    DWORD code = 0xFFFFFFFF;
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
+    else ::TerminateProcess(process.hProcess, 99);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+RondelWindow::RondelWindow() {
+    // A program still closing from the test before would take this start over.
+    WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000);
+    if (!StartRondel(process_)) return;
     WaitFor([&] { return (main_ = ::FindWindowA("TForm1", nullptr)) != nullptr && ::IsWindowVisible(main_); }, 30000);
     // The window shows at once; its lists fill once the services have been read.
     WaitFor([&] { return Idle(); }, 30000);

@@ -34,6 +34,10 @@ void ClickListItem(HWND list, int index);
 // where the list draws item index's glyph.
 bool ListShowsIcon(HWND list, int index, HICON icon);
 
+// Starts Rondel.exe and waits at most timeoutMs for it to end: its exit code, or 0xFFFFFFFF when
+// it was still running (it is ended then).
+DWORD RunRondel(DWORD timeoutMs);
+
 class RondelWindow {
 public:
     // Starts Rondel.exe and waits for its main window and its lists.

@@ -100,4 +100,37 @@ TEST_F(SingleInstance, StaleMarkerWithoutWindowIsClearedByTheNextRun) {
     EXPECT_EQ(GlobalFindAtomA(kMarker), 0) << "the run deleted the marker it found";
 }
 
+// A window a second start meets: of Rondel's class but not answering, or of another program's
+// class with Rondel's title. It puts up the marker too, and goes after `milliseconds`.
+bool StartStandIn(Process& process, const char* windowClass, DWORD milliseconds) {
+    std::string line = "\"" + rondel::fixtures::FixturePath("StandInInstance.exe") + "\" " + windowClass + " " +
+                       std::to_string(milliseconds);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    process.handle = pi.hProcess;
+    return WaitFor([&] { return FindWindowA(windowClass, "ロンデル") != nullptr; }, 10000);
+}
+
+TEST_F(SingleInstance, TheHandOverNeverWaitsAndTakesOnlyRondelsOwnWindow) {
+    {
+        Process frozen;
+        ASSERT_TRUE(StartStandIn(frozen, "RondelApplication", 15000));
+        Process second;
+        ASSERT_TRUE(Start(second));
+        EXPECT_EQ(WaitForExit(second, 2000), 0u) << "handed over without waiting for an answer";
+        EXPECT_EQ(FindWindowA(kWindowClass, nullptr), nullptr);
+    }
+    while (ATOM stale = GlobalFindAtomA(kMarker)) GlobalDeleteAtom(stale);
+    Process stranger;
+    ASSERT_TRUE(StartStandIn(stranger, "SomeoneElsesWindow", 15000));
+    Process run;
+    ASSERT_TRUE(Start(run));
+    HWND main = WaitForMainWindow();
+    ASSERT_NE(main, nullptr) << "another program's window with the title does not stop the start";
+    Close(main, run);
+}
+
 }  // namespace

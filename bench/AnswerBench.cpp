@@ -1,0 +1,235 @@
+// RondelAnswers.exe: how long the real Rondel.exe goes without answering while another process
+// keeps it waiting, measured from outside as the issue of a frozen window was seen.
+//
+// Each scene starts Rondel.exe, waits for its lists, and sends WM_NULL to its main window with
+// SendMessageTimeout (100 ms) every 100 ms from a thread of its own while the scene plays. A gap
+// runs from a send until the window answers it (a send that timed out: until a later one is
+// answered). It prints the longest gap of each scene, and how long a second start takes while
+// a request waits, and how soon the window shows and answers with this prefix's services.
+// The scenes need the test prefix's manager time-out of 3 s (tests/wine/prefix.reg).
+#include <windows.h>
+#include <ddeml.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FixturePaths.h"
+#include "RondelWindow.h"
+#include "TestService.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+using namespace rondel;
+using namespace rondel::e2e;
+using namespace rondel::fixtures;
+
+namespace {
+
+// Sends WM_NULL to the window every 100 ms from its own thread and keeps the longest gap.
+class GapMeter {
+public:
+    explicit GapMeter(HWND window) : window_(window) {
+        thread_ = ::CreateThread(nullptr, 0, &GapMeter::Run, this, 0, nullptr);
+    }
+    ~GapMeter() { Stop(); }
+    // Stops measuring; the longest gap in milliseconds.
+    ULONGLONG Stop() {
+        if (thread_ != nullptr) {
+            stop_ = true;
+            ::WaitForSingleObject(thread_, INFINITE);
+            ::CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        return longest_;
+    }
+    unsigned Sends() const { return sends_; }
+
+private:
+    static DWORD WINAPI Run(void* parameter) {
+        auto* self = static_cast<GapMeter*>(parameter);
+        ULONGLONG unansweredSince = 0;
+        for (ULONGLONG next = ::GetTickCount64(); !self->stop_; next += 100) {
+            DWORD_PTR result = 0;
+            const ULONGLONG sent = ::GetTickCount64();
+            const bool answered =
+                ::SendMessageTimeoutA(self->window_, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+            const ULONGLONG now = ::GetTickCount64();
+            ++self->sends_;
+            const ULONGLONG since = unansweredSince != 0 ? unansweredSince : sent;
+            self->longest_ = std::max(self->longest_, now - since);
+            unansweredSince = answered ? 0 : since;
+            const ULONGLONG after = ::GetTickCount64();
+            if (next > after) ::Sleep(static_cast<DWORD>(next - after));
+            else next = after;
+        }
+        return 0;
+    }
+
+    HWND window_;
+    HANDLE thread_ = nullptr;
+    volatile bool stop_ = false;
+    ULONGLONG longest_ = 0;
+    unsigned sends_ = 0;
+};
+
+std::string Named(const char* name) { return std::string(kTestServicePrefix) + name; }
+
+void Report(const char* scene, ULONGLONG gap, const std::string& more = {}) {
+    std::printf("%-44s longest gap %5llu ms%s\n", scene, gap, more.empty() ? "" : ("  " + more).c_str());
+    std::fflush(stdout);
+}
+
+// Answers the dialog the request ends with; what it said.
+std::string AnswerDialog(const RondelWindow& w, int button, DWORD timeoutMs = 30000) {
+    const RondelWindow::Dialog dialog = w.WaitForDialog(timeoutMs);
+    if (dialog.window == nullptr) return "(no dialog)";
+    w.Answer(dialog, button);
+    return dialog.text;
+}
+
+void StopHangs() {
+    TestService hung(ServiceDefinition(Named("AbHung")).Display("計測 停止せず").Arguments("--hang-stop"));
+    if (hung.StartAndWait() != 0) return Report("stop: the service could not be started", 0);
+    RondelWindow w;
+    w.Select(hung.Name());
+    GapMeter meter(w.Main());
+    w.Click(kIdStop);
+    WaitFor([&] { return !w.Idle(); }, 5000);
+    const ULONGLONG begin = ::GetTickCount64();
+    const DWORD second = RunRondel(5000);
+    const ULONGLONG secondMs = ::GetTickCount64() - begin;
+    const std::string said = AnswerDialog(w, IDOK);
+    Report("stop of a service whose handler hangs", meter.Stop(),
+           "(" + said + "; a second start meanwhile ended in " + std::to_string(secondMs) + " ms, code " +
+               std::to_string(second) + ")");
+    hung.WaitForState(SERVICE_STOPPED, 15000);  // before any other control reaches it
+}
+
+void StartNeverDispatches() {
+    TestService deaf(ServiceDefinition(Named("AbDeaf")).Display("計測 応答なし").Arguments("--no-dispatcher"));
+    RondelWindow w;
+    w.ChooseTab(2);
+    w.Select(deaf.Name());
+    GapMeter meter(w.Main());
+    w.Click(kIdRun);
+    const std::string said = AnswerDialog(w, IDOK);
+    Report("start of a service that never dispatches", meter.Stop(), "(" + said + ")");
+}
+
+void SilentBrowser() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string record = std::string(temp) + "rondel-answers-browser.txt";
+    std::string line = "\"" + FixturePath("FakeBrowser.exe") + "\" \"" + record + "\" 30000 --silent";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION browser{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &browser))
+        return Report("home page: the fake browser could not be started", 0);
+    ::Sleep(2000);  // until its DDE service answers
+    RondelWindow w;
+    GapMeter meter(w.Main());
+    const HWND banner = w.Control(kIdLink);
+    ::PostMessageA(banner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::PostMessageA(banner, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    AnswerDialog(w, IDYES);
+    const ULONGLONG begin = ::GetTickCount64();
+    WaitFor([&] { return !w.Idle(); }, 3000);
+    WaitFor([&] { return w.Idle(); }, 30000);
+    const ULONGLONG opening = ::GetTickCount64() - begin;
+    Report("home page with a browser that never answers", meter.Stop(),
+           "(the opener took " + std::to_string(opening) + " ms on the worker)");
+    ::TerminateProcess(browser.hProcess, 0);
+    ::CloseHandle(browser.hThread);
+    ::CloseHandle(browser.hProcess);
+    ::DeleteFileA(record.c_str());
+}
+
+void ManyDependencies() {
+    ServiceBatch batch(Named("AbDep"), 500);
+    TestService many(ServiceDefinition(Named("AbMany")).Display("計測 依存五百").DependsOn(batch.Names()));
+    RondelWindow w;
+    w.ChooseTab(2);
+    w.Select(many.Name());
+    GapMeter meter(w.Main());
+    const ULONGLONG begin = ::GetTickCount64();
+    w.Click(kIdDepend);
+    HWND form = nullptr;
+    WaitFor([&] { return (form = ::FindWindowA("TForm2", nullptr)) != nullptr && ::IsWindowVisible(form); }, 60000);
+    const ULONGLONG opening = ::GetTickCount64() - begin;
+    ::Sleep(500);
+    const LRESULT listed = ::SendMessageA(ControlOf(form, kIdDependTo), LB_GETCOUNT, 0, 0);
+    Report("dependencies window of 500 dependencies", meter.Stop(),
+           "(" + std::to_string(listed) + " listed, open after " + std::to_string(opening) + " ms)");
+    ::PostMessageA(form, WM_CLOSE, 0, 0);
+    WaitFor([] { return ::FindWindowA("TForm2", nullptr) == nullptr; });
+}
+
+void ManyRefreshes() {
+    RondelWindow w;
+    GapMeter meter(w.Main());
+    for (int k = 0; k < 300; ++k) {
+        w.PostKey(VK_F5);
+        ::Sleep(20);
+    }
+    WaitFor([&] { return w.Idle(); }, 30000);
+    Report("300 presses of F5, 20 ms apart", meter.Stop());
+}
+
+// From the start of Rondel.exe to its window visible and answering, and to its lists shown.
+struct Seen {
+    ULONGLONG start = 0;
+    ULONGLONG answering = 0;
+};
+
+DWORD WINAPI WatchForTheWindow(void* parameter) {
+    auto* seen = static_cast<Seen*>(parameter);
+    while (::GetTickCount64() - seen->start < 60000) {
+        HWND window = ::FindWindowA("TForm1", nullptr);
+        DWORD_PTR result = 0;
+        if (window != nullptr && ::IsWindowVisible(window) &&
+            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result)) {
+            seen->answering = ::GetTickCount64() - seen->start;
+            return 0;
+        }
+        ::Sleep(5);
+    }
+    return 1;
+}
+
+void StartUp(const char* what) {
+    Seen seen{::GetTickCount64(), 0};
+    HANDLE watcher = ::CreateThread(nullptr, 0, &WatchForTheWindow, &seen, 0, nullptr);
+    const RondelWindow w;  // returns once the lists show
+    const ULONGLONG listed = ::GetTickCount64() - seen.start;
+    ::WaitForSingleObject(watcher, 60000);
+    ::CloseHandle(watcher);
+    const LRESULT items = ::SendMessageA(w.Control(kIdList), LB_GETCOUNT, 0, 0);
+    std::printf("%-44s window answering after %5llu ms, lists shown after %5llu ms (%ld in the first tab)\n", what,
+                seen.answering, listed, static_cast<long>(items));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> scenes(argv + 1, argv + argc);
+    const auto wanted = [&](const char* scene) {
+        return scenes.empty() || std::find(scenes.begin(), scenes.end(), scene) != scenes.end();
+    };
+    RemoveServicesWithPrefix(kTestServicePrefix);
+    if (wanted("stop")) StopHangs();
+    if (wanted("start")) StartNeverDispatches();
+    if (wanted("browser")) SilentBrowser();
+    if (wanted("dependencies")) ManyDependencies();
+    if (wanted("refresh")) ManyRefreshes();
+    if (wanted("startup")) {
+        StartUp("start-up, this prefix's services");
+        ServiceBatch batch(Named("AbStart"), 1000);
+        StartUp("start-up, with 1,000 more services");
+    }
+    return 0;
+}
