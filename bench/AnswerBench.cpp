@@ -179,6 +179,28 @@ void ManyRefreshes() {
     Report("300 presses of F5, 20 ms apart", meter.Stop());
 }
 
+// The window closed while a restart waits for its service to stop: how soon the window goes,
+// how long the program stays to carry the restart through, and where the service ends up.
+void CloseDuringARestart() {
+    TestService slow(ServiceDefinition(Named("AbSlow")).Display("計測 再起動中に閉じる").Arguments("--linger-stop=3000"));
+    if (slow.StartAndWait() != 0) return Report("restart: the service could not be started", 0);
+    RondelWindow w;
+    w.Select(slow.Name());
+    ::PostMessageA(w.Main(), WM_COMMAND, kCmdRestart, 0);
+    WaitFor([&] { return slow.State() == SERVICE_STOP_PENDING; }, 5000);
+    const ULONGLONG begin = ::GetTickCount64();
+    ::PostMessageA(w.Main(), WM_CLOSE, 0, 0);
+    WaitFor([&] { return !::IsWindow(w.Main()); }, 10000);
+    const ULONGLONG gone = ::GetTickCount64() - begin;
+    ::WaitForSingleObject(w.Process(), 30000);
+    const ULONGLONG ended = ::GetTickCount64() - begin;
+    const DWORD state = slow.State();
+    std::printf("%-44s window gone after %llu ms, program ended after %llu ms, the service %s\n",
+                "closing the window while a restart waits", gone, ended,
+                state == SERVICE_RUNNING ? "running" : ("in state " + std::to_string(state)).c_str());
+    std::fflush(stdout);
+}
+
 // From the start of Rondel.exe to its window visible and answering, and to its lists shown.
 struct Seen {
     ULONGLONG start = 0;
@@ -226,6 +248,7 @@ int main(int argc, char** argv) {
     if (wanted("browser")) SilentBrowser();
     if (wanted("dependencies")) ManyDependencies();
     if (wanted("refresh")) ManyRefreshes();
+    if (wanted("closing")) CloseDuringARestart();
     if (wanted("startup")) {
         StartUp("start-up, this prefix's services");
         ServiceBatch batch(Named("AbStart"), 1000);

@@ -123,26 +123,29 @@ void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t curre
                                   ExecutableCache& cache, BuildResult& result) {
     const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors, &cache);
     const RawHandle icon = cache.IconOf(entry.executablePath);
+    found_[TabOfState(currentState)].push_back(MakeFoundService(entry, icon ? icon : defaultIcon));
+}
+
+FoundService MakeFoundService(const ServiceEntry& entry, RawHandle icon) {
     std::string item = MakeServiceItem(entry);
     // Sorted by the display name the item gives back, as SortStateList sorts and the list shows
     // it: a TAB or line break in the service or display name moves it to another field.
     ServiceEntry shown;
     SplitServiceItem(item, shown);
-    found_[TabOfState(currentState)].push_back(
-        {std::move(item), std::move(shown.displayName), icon ? icon : defaultIcon});
+    return {std::move(item), std::move(shown.displayName), icon};
 }
 
-void ServiceCatalogue::Place(StateList& list, std::vector<Found>& found) {
+void PlaceServices(StateList& list, std::vector<FoundService>& found) {
     // What the list held already is sorted together with the new (its icons copied out first).
     std::vector<IconHandle> kept;
-    std::vector<Found> all;
+    std::vector<FoundService> all;
     for (std::size_t k = 0; k < list.items.size(); ++k) {
         ServiceEntry entry;
         SplitServiceItem(list.items[k], entry);
         kept.push_back(list.images->GetIcon(static_cast<int>(k)));
         all.push_back({list.items[k], entry.displayName, kept.back().get()});
     }
-    for (Found& f : found) all.push_back(std::move(f));
+    for (FoundService& f : found) all.push_back(std::move(f));
     found.clear();
 
     std::vector<std::string> names(all.size());
@@ -200,7 +203,7 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
         }
     }
 
-    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) Place(lists_[tab], found_[tab]);
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) PlaceServices(lists_[tab], found_[tab]);
     return result;
 }
 

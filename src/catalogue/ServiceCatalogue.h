@@ -35,6 +35,19 @@ void SortStateList(std::vector<std::string>& items, platform::IImageList& images
 // bytes), which fixes the order of equal names.
 std::vector<std::size_t> ExchangeSortOrder(const std::vector<std::string>& names);
 
+// A service read for a list, before it takes its place there.
+struct FoundService {
+    std::string item;
+    std::string displayName;   // as the item gives it back, which is what the list is sorted by
+    platform::RawHandle icon;  // not owned: it must live until the list has its copy
+};
+// The found service of an entry: its list-item text and the display name the text gives back.
+FoundService MakeFoundService(const ServiceEntry& entry, platform::RawHandle icon);
+
+// Adds the found services to the list, sorts it by display name (what it held already sorted
+// with them), and fills its image list once, in order: image k is the icon of item k.
+void PlaceServices(StateList& list, std::vector<FoundService>& found);
+
 // A registry error met while reading one service; the service is still listed.
 struct ServiceReadError {
     std::string serviceName;
@@ -74,20 +87,12 @@ public:
     static constexpr uint32_t kEnumBufferSize = 9216;
 
 private:
-    // A service found by the enumeration, before it takes its place in its list.
-    struct Found {
-        std::string item;
-        std::string displayName;
-        platform::RawHandle icon;  // the cache's or the default icon
-    };
     void AddService(const std::string& serviceName, uint32_t currentState, platform::RawHandle defaultIcon,
                     ExecutableCache& cache, BuildResult& result);
-    // Adds the found services to the list, sorts it, and fills its image list once, in order.
-    static void Place(StateList& list, std::vector<Found>& found);
 
     platform::Platform system_;
     std::array<StateList, 3> lists_;
-    std::array<std::vector<Found>, 3> found_;
+    std::array<std::vector<FoundService>, 3> found_;  // the cache's or the default icon
 };
 
 }  // namespace rondel

@@ -27,16 +27,22 @@ bool IsDriver(uint32_t serviceType) {
 // out of its items: a name holding a TAB or a line break does not come back out whole.
 using ListedNames = std::set<std::string>;
 
-// Appends one service, looked up from its name alone, unless the list has it already.
-void AddService(Platform& system, const std::string& name, StateList& list, ListedNames& listed,
-                const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
-    if (name.empty() || !listed.insert(AsciiLower(name)).second) return;
-    const ServiceEntry entry = ReadListedService(system, name, readErrors);
-    IconHandle icon;
-    if (!IsDriver(entry.serviceType)) LoadServiceIcon(system, entry, icon);
-    const RawHandle shown = IsDriver(entry.serviceType) ? icons.driver : (icon ? icon.get() : icons.defaultService);
-    list.images->AddIcon(shown);
-    list.items.push_back(MakeServiceItem(entry));
+// What one lookup reads: its services, each executable read once however many services it runs.
+struct Lookup {
+    explicit Lookup(Platform& system) : cache(system) {}
+    ExecutableCache cache;  // holds the icons until the list has its copies
+    ListedNames listed;
+    std::vector<FoundService> found;
+};
+
+// Adds one service, looked up from its name alone, unless the list has it already.
+void AddService(Platform& system, const std::string& name, Lookup& lookup, const DependencyIcons& icons,
+                std::vector<ServiceReadError>& readErrors) {
+    if (name.empty() || !lookup.listed.insert(AsciiLower(name)).second) return;
+    const ServiceEntry entry = ReadListedService(system, name, readErrors, &lookup.cache);
+    const bool driver = IsDriver(entry.serviceType);
+    const RawHandle icon = driver ? icons.driver : lookup.cache.IconOf(entry.executablePath);
+    lookup.found.push_back(MakeFoundService(entry, icon ? icon : icons.defaultService));
 }
 
 void Clear(StateList& list) {
@@ -69,10 +75,9 @@ void ListDependencies(Platform& system, const std::string& serviceName, StateLis
         if (key.OpenKey(ServiceKeyPath(serviceName), kKeyRead) && key.ValueExists("DependOnService"))
             value = key.ReadBinaryData("DependOnService", std::numeric_limits<std::size_t>::max());
     }
-    ListedNames listed;
-    for (const std::string& name : DependOnServiceNames(value))
-        AddService(system, name, list, listed, icons, readErrors);
-    SortStateList(list.items, *list.images);
+    Lookup lookup(system);
+    for (const std::string& name : DependOnServiceNames(value)) AddService(system, name, lookup, icons, readErrors);
+    PlaceServices(list, lookup.found);
 }
 
 void ListDependents(Platform& system, const std::string& serviceName, StateList& list,
@@ -94,20 +99,20 @@ void ListDependents(Platform& system, const std::string& serviceName, StateList&
             bufferSize = dependents.bytesNeeded;
         }
     }
+    Lookup lookup(system);
     if (dependents.error == 0) {
-        ListedNames listed;
         for (const ServiceStatusRecord& record : dependents.records)
-            if (record.serviceName) AddService(system, *record.serviceName, list, listed, icons, readErrors);
+            if (record.serviceName) AddService(system, *record.serviceName, lookup, icons, readErrors);
     }
-    SortStateList(list.items, *list.images);
+    PlaceServices(list, lookup.found);
 }
 
 DependencyLists LookUpDependencies(Platform system, const std::string& serviceName, const DependencyIcons& icons) {
     DependencyLists lists{{{}, system.shell.CreateImageList(32, 32)}, {{}, system.shell.CreateImageList(32, 32)}, {}};
-    using Lookup = void (*)(Platform&, const std::string&, StateList&, const DependencyIcons&,
+    using LookUp = void (*)(Platform&, const std::string&, StateList&, const DependencyIcons&,
                             std::vector<ServiceReadError>&);
-    for (const auto& [lookup, list] : {std::pair<Lookup, StateList*>{&ListDependencies, &lists.dependencies},
-                                       std::pair<Lookup, StateList*>{&ListDependents, &lists.dependents}}) {
+    for (const auto& [lookup, list] : {std::pair<LookUp, StateList*>{&ListDependencies, &lists.dependencies},
+                                       std::pair<LookUp, StateList*>{&ListDependents, &lists.dependents}}) {
         try {
             lookup(system, serviceName, *list, icons, lists.readErrors);
         } catch (const RegistryError& error) {

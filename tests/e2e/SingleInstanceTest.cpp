@@ -21,8 +21,8 @@ struct Process {
     }
 };
 
-bool Start(Process& process) {
-    std::string line = "\"" + rondel::fixtures::BuildDirectory() + "Rondel.exe\"";
+// Rondel.exe, or another program's command line.
+bool Start(Process& process, std::string line = "\"" + rondel::fixtures::BuildDirectory() + "Rondel.exe\"") {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -103,15 +103,9 @@ TEST_F(SingleInstance, StaleMarkerWithoutWindowIsClearedByTheNextRun) {
 // A window a second start meets: of Rondel's class but not answering, or of another program's
 // class with Rondel's title. It puts up the marker too, and goes after `milliseconds`.
 bool StartStandIn(Process& process, const char* windowClass, DWORD milliseconds) {
-    std::string line = "\"" + rondel::fixtures::FixturePath("StandInInstance.exe") + "\" " + windowClass + " " +
-                       std::to_string(milliseconds);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    process.handle = pi.hProcess;
-    return WaitFor([&] { return FindWindowA(windowClass, "ロンデル") != nullptr; }, 10000);
+    return Start(process, "\"" + rondel::fixtures::FixturePath("StandInInstance.exe") + "\" " + windowClass + " " +
+                              std::to_string(milliseconds)) &&
+           WaitFor([&] { return FindWindowA(windowClass, "ロンデル") != nullptr; }, 10000);
 }
 
 TEST_F(SingleInstance, TheHandOverNeverWaitsAndTakesOnlyRondelsOwnWindow) {

@@ -6,16 +6,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "FixturePaths.h"
 #include "RondelWindow.h"
 #include "TestService.h"
 #include "platform/Win32Handles.h"
-#include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 
@@ -77,77 +73,6 @@ TEST(Waiting, AHungStopLeavesTheWindowAnsweringAndEndsWithTheDialogOfARefusal) {
 
 // ---------------------------------------------------------------------------- long texts
 
-// A version resource, as its nodes are laid out: wLength, wValueLength, wType, the key in UTF-16,
-// the value and the children, each aligned to 4 bytes.
-struct VersionNode {
-    std::wstring key;
-    std::vector<uint8_t> value;
-    uint16_t valueLength = 0;  // in characters for a text, in bytes otherwise
-    bool text = false;
-    std::vector<VersionNode> children;
-
-    std::vector<uint8_t> Bytes() const {
-        std::vector<uint8_t> out(6);
-        const auto align = [&out] { out.resize((out.size() + 3) & ~std::size_t{3}); };
-        for (const wchar_t c : key + L'\0') {
-            out.push_back(static_cast<uint8_t>(c));
-            out.push_back(static_cast<uint8_t>(c >> 8));
-        }
-        align();
-        out.insert(out.end(), value.begin(), value.end());
-        for (const VersionNode& child : children) {
-            align();
-            const std::vector<uint8_t> bytes = child.Bytes();
-            out.insert(out.end(), bytes.begin(), bytes.end());
-        }
-        const auto word = [&out](std::size_t at, std::size_t v) {
-            out[at] = static_cast<uint8_t>(v);
-            out[at + 1] = static_cast<uint8_t>(v >> 8);
-        };
-        word(0, out.size());
-        word(2, valueLength);
-        word(4, text ? 1 : 0);
-        return out;
-    }
-};
-
-VersionNode StringValue(const std::wstring& key, const std::wstring& value) {
-    VersionNode node{key, {}, static_cast<uint16_t>(value.size() + 1), true, {}};
-    for (const wchar_t c : value + L'\0') {
-        node.value.push_back(static_cast<uint8_t>(c));
-        node.value.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return node;
-}
-
-// A copy of the test service whose company and file description are `company` and `description`.
-std::string ServiceWithVersionStrings(const std::string& name, const std::string& company,
-                                      const std::string& description) {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + name + ".exe";
-    EXPECT_TRUE(::CopyFileA(TestServicePath().c_str(), path.c_str(), FALSE));
-    std::vector<uint8_t> fixed(52, 0);
-    const uint32_t signature = 0xFEEF04BD, structVersion = 0x10000;
-    std::memcpy(fixed.data(), &signature, 4);
-    std::memcpy(fixed.data() + 4, &structVersion, 4);
-    const uint32_t translation = 0x04B00411;
-    VersionNode table{L"041104B0", {}, 0, true, {}};
-    table.children = {StringValue(L"CompanyName", platform::AnsiToWide(company)),
-                      StringValue(L"FileDescription", platform::AnsiToWide(description))};
-    VersionNode translations{L"Translation", std::vector<uint8_t>(4), 4, false, {}};
-    std::memcpy(translations.value.data(), &translation, 4);
-    const VersionNode root{L"VS_VERSION_INFO", fixed, 52, false,
-                           {VersionNode{L"StringFileInfo", {}, 0, true, {table}},
-                            VersionNode{L"VarFileInfo", {}, 0, true, {translations}}}};
-    const std::vector<uint8_t> bytes = root.Bytes();
-    HANDLE update = ::BeginUpdateResourceA(path.c_str(), FALSE);
-    EXPECT_TRUE(::UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1), 0x0411,
-                                  const_cast<uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size())));
-    EXPECT_TRUE(::EndUpdateResourceA(update, FALSE));
-    return path;
-}
-
 std::string Repeated(const char* piece, std::size_t bytes) {
     std::string text;
     while (text.size() < bytes) text += piece;
@@ -156,8 +81,8 @@ std::string Repeated(const char* piece, std::size_t bytes) {
 
 TEST(Waiting, ItemTextsOfAnyLengthDrawInBothWindows) {
     // 30,000 bytes each from the executable (what a version resource can hold), 60,000 from the key.
-    const std::string company = Repeated("長い会社名", 30000), description = Repeated("長い説明文", 30000);
-    const std::string executable = ServiceWithVersionStrings("RondelLongTexts", company, description);
+    const std::string company = Repeated("長い会社名", 30000);
+    const std::string executable = FixturePath("vi_long_texts.exe");
     TestService longTexts(ServiceDefinition(Named("WtLong")).Image("\"" + executable + "\""));
     TestService user(ServiceDefinition(Named("WtLongUser")).Display("試験 長文の利用者").DependsOn({longTexts.Name()}));
     ASSERT_EQ(longTexts.CreateError(), 0u);
@@ -184,7 +109,6 @@ TEST(Waiting, ItemTextsOfAnyLengthDrawInBothWindows) {
     ::PostMessageA(form, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([] { return ::FindWindowA("TForm2", nullptr) == nullptr; }));
     EXPECT_EQ(::WaitForSingleObject(w.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "Rondel still runs";
-    ::DeleteFileA(executable.c_str());
 }
 
 }  // namespace
