@@ -222,16 +222,24 @@ DWORD WINAPI WatchForTheWindow(void* parameter) {
     return 1;
 }
 
+// Medians of five starts.
 void StartUp(const char* what) {
-    Seen seen{::GetTickCount64(), 0};
-    HANDLE watcher = ::CreateThread(nullptr, 0, &WatchForTheWindow, &seen, 0, nullptr);
-    const RondelWindow w;  // returns once the lists show
-    const ULONGLONG listed = ::GetTickCount64() - seen.start;
-    ::WaitForSingleObject(watcher, 60000);
-    ::CloseHandle(watcher);
-    const LRESULT items = ::SendMessageA(w.Control(kIdList), LB_GETCOUNT, 0, 0);
+    std::vector<ULONGLONG> answering, listed;
+    LRESULT items = 0;
+    for (int round = 0; round < 5; ++round) {
+        Seen seen{::GetTickCount64(), 0};
+        HANDLE watcher = ::CreateThread(nullptr, 0, &WatchForTheWindow, &seen, 0, nullptr);
+        const RondelWindow w;  // returns once the lists show
+        listed.push_back(::GetTickCount64() - seen.start);
+        ::WaitForSingleObject(watcher, 60000);
+        ::CloseHandle(watcher);
+        answering.push_back(seen.answering);
+        items = ::SendMessageA(w.Control(kIdList), LB_GETCOUNT, 0, 0);
+    }
+    std::sort(answering.begin(), answering.end());
+    std::sort(listed.begin(), listed.end());
     std::printf("%-44s window answering after %5llu ms, lists shown after %5llu ms (%ld in the first tab)\n", what,
-                seen.answering, listed, static_cast<long>(items));
+                answering[2], listed[2], static_cast<long>(items));
     std::fflush(stdout);
 }
 
@@ -252,6 +260,7 @@ int main(int argc, char** argv) {
     if (wanted("startup")) {
         StartUp("start-up, this prefix's services");
         ServiceBatch batch(Named("AbStart"), 1000);
+        ::Sleep(3000);  // the manager and the registry settle after so many new services
         StartUp("start-up, with 1,000 more services");
     }
     return 0;

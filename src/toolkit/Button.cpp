@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <map>
+#include <string>
+
 #include "toolkit/Form.h"
 
 namespace rondel {
@@ -12,6 +15,33 @@ namespace {
 // defaulted, stylus-hot. Which picture of the glyph each one shows.
 constexpr int kStatePictures = 6;
 constexpr int kDisabledState = 3;
+
+// The button pictures of a glyph resource, made from its strip of numGlyphs pictures: every
+// state shows the normal picture but the disabled state, which shows the second. Null when the
+// resource is missing or unfit.
+std::shared_ptr<const TImageList> MakeGlyphPictures(const char* resourceName, int numGlyphs) {
+    const unique_hbitmap strip = LoadBitmapResource(resourceName);
+    BITMAP shape{};
+    if (!strip || numGlyphs < 1 || ::GetObjectA(strip.get(), sizeof shape, &shape) == 0) return nullptr;
+    const int width = shape.bmWidth / numGlyphs;
+    TImageList pictures(width, shape.bmHeight);
+    if (pictures.AddMasked(strip.get(), kTransparentColor) < 0) return nullptr;
+    auto glyphs = std::make_shared<TImageList>(width, shape.bmHeight);
+    const unique_hicon normal = pictures.GetIcon(0);
+    const unique_hicon disabled = pictures.GetIcon(numGlyphs >= 2 ? 1 : 0);
+    for (int state = 0; state < kStatePictures; ++state)
+        glyphs->AddIcon(state == kDisabledState ? disabled.get() : normal.get());
+    return glyphs;
+}
+
+// Made once per run and glyph: a window that opens again (the dependencies window, every
+// message dialog) does not draw its buttons' pictures again. The windows' thread only.
+std::shared_ptr<const TImageList> GlyphPictures(const char* resourceName, int numGlyphs) {
+    static auto* made = new std::map<std::pair<std::string, int>, std::shared_ptr<const TImageList>>;
+    auto& glyphs = (*made)[{resourceName, numGlyphs}];
+    if (!glyphs) glyphs = MakeGlyphPictures(resourceName, numGlyphs);
+    return glyphs;
+}
 
 }  // namespace
 
@@ -52,24 +82,8 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 }
 
 void TBitBtn::SetGlyphResource(const char* resourceName, int numGlyphs) {
-    const unique_hbitmap strip = LoadBitmapResource(resourceName);
-    glyphs_.reset();
-    numGlyphs_ = 0;
-    BITMAP shape{};
-    if (!strip || numGlyphs < 1 || ::GetObjectA(strip.get(), sizeof shape, &shape) == 0) {
-        ApplyGlyph();
-        return;
-    }
-    const int width = shape.bmWidth / numGlyphs;
-    TImageList pictures(width, shape.bmHeight);
-    if (pictures.AddMasked(strip.get(), kTransparentColor) < 0) return;
-    numGlyphs_ = numGlyphs;
-    // Every state shows the normal picture but the disabled state, which shows the second.
-    glyphs_ = std::make_unique<TImageList>(width, shape.bmHeight);
-    const unique_hicon normal = pictures.GetIcon(0);
-    const unique_hicon disabled = pictures.GetIcon(numGlyphs >= 2 ? 1 : 0);
-    for (int state = 0; state < kStatePictures; ++state)
-        glyphs_->AddIcon(state == kDisabledState ? disabled.get() : normal.get());
+    glyphs_ = GlyphPictures(resourceName, numGlyphs);
+    numGlyphs_ = glyphs_ ? numGlyphs : 0;
     ApplyGlyph();
 }
 

@@ -67,7 +67,7 @@ private:
     void ApplyGlyph();
 
     TBitBtnKind kind_ = bkCustom;
-    std::unique_ptr<TImageList> glyphs_;
+    std::shared_ptr<const TImageList> glyphs_;  // the run's pictures of this glyph, shared by its buttons
     int numGlyphs_ = 0;
 };
 

@@ -23,25 +23,30 @@ private:
     SRWLOCK& lock_;
 };
 
-// The threads of the jobs that must finish before the program ends.
+// The jobs that must finish before the program ends, each as the event its thread sets then.
 SRWLOCK g_mustFinishLock = SRWLOCK_INIT;
 std::vector<unique_handle>& MustFinish() {
-    static auto* threads = new std::vector<unique_handle>;  // never destroyed: threads may outlive main
-    return *threads;
+    static auto* jobs = new std::vector<unique_handle>;  // never destroyed: threads may outlive main
+    return *jobs;
 }
 
 }  // namespace
 
-// What the job's thread and the window share: the window to tell (null once it has gone) and
-// the news not yet delivered.
+// What the worker's thread and the window share: the job to do, the window to tell (null once
+// it has gone) and the news not yet delivered.
 struct TWorker::Shared {
-    unique_handle thread;
     SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE jobCame = CONDITION_VARIABLE_INIT;
+    unique_handle over{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // set when a job's last task is in
+    unique_handle thread;
     HWND window = nullptr;
     UINT message = 0;
+    Job job;
+    unique_handle jobFinished;  // for a job that must finish: set when it has
+    bool quit = false;
     std::deque<Task> news;
     Task last;
-    bool over = false;
+    bool lastIn = false;
 
     // Under the lock: wakes the window unless a wake-up is on its way already.
     void Wake(bool wasQuiet) {
@@ -52,7 +57,7 @@ struct TWorker::Shared {
 void TWorker::News::Post(Task task) const {
     Locked locked(shared_->lock);
     if (shared_->window == nullptr) return;
-    const bool quiet = shared_->news.empty();
+    const bool quiet = shared_->news.empty() && !shared_->lastIn;
     shared_->news.push_back(std::move(task));
     shared_->Wake(quiet);
 }
@@ -62,62 +67,83 @@ bool TWorker::News::WindowGone() const {
     return shared_->window == nullptr;
 }
 
-struct TWorker::Launch {
-    std::shared_ptr<Shared> shared;
-    Job job;
-};
-
 TWorker::~TWorker() {
     if (!shared_) return;
     Locked locked(shared_->lock);
     shared_->window = nullptr;
+    shared_->quit = true;
+    ::WakeConditionVariable(&shared_->jobCame);
 }
 
 bool TWorker::Start(Job job, bool mustFinish) {
-    if (shared_ || window_ == nullptr) return false;
-    auto shared = std::make_shared<Shared>();
-    shared->window = window_;
-    shared->message = message_;
-    auto* launch = new Launch{shared, std::move(job)};
-    // Suspended until the handle is in place: the thread may be done before CreateThread returns.
-    shared->thread.reset(::CreateThread(nullptr, 0, &TWorker::Run, launch, CREATE_SUSPENDED, nullptr));
-    if (!shared->thread) {
-        delete launch;
-        return false;
+    if (busy_ || window_ == nullptr) return false;
+    if (!shared_) {
+        auto shared = std::make_shared<Shared>();
+        shared->window = window_;
+        shared->message = message_;
+        // The thread's own reference keeps what it shares alive after the worker has gone.
+        auto* reference = new std::shared_ptr<Shared>(shared);
+        shared->thread.reset(::CreateThread(nullptr, 0, &TWorker::Run, reference, 0, nullptr));
+        if (!shared->thread) {
+            delete reference;
+            return false;
+        }
+        shared_ = std::move(shared);
     }
-    thread_ = shared->thread.get();
+    unique_handle finished;
     if (mustFinish) {
+        finished.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         HANDLE copy = nullptr;
-        ::DuplicateHandle(::GetCurrentProcess(), thread_, ::GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+        ::DuplicateHandle(::GetCurrentProcess(), finished.get(), ::GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
         Locked locked(g_mustFinishLock);
-        std::vector<unique_handle>& threads = MustFinish();
-        std::erase_if(threads, [](const unique_handle& t) { return ::WaitForSingleObject(t.get(), 0) == WAIT_OBJECT_0; });
-        threads.emplace_back(copy);
+        std::vector<unique_handle>& jobs = MustFinish();
+        std::erase_if(jobs, [](const unique_handle& done) { return ::WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; });
+        jobs.emplace_back(copy);
     }
-    shared_ = std::move(shared);
-    ::ResumeThread(thread_);
+    ::ResetEvent(shared_->over.get());
+    {
+        Locked locked(shared_->lock);
+        shared_->job = std::move(job);
+        shared_->jobFinished = std::move(finished);
+    }
+    ::WakeConditionVariable(&shared_->jobCame);
+    busy_ = true;
     return true;
 }
 
-DWORD WINAPI TWorker::Run(void* parameter) {
-    const std::unique_ptr<Launch> launch(static_cast<Launch*>(parameter));
-    const News news(launch->shared);
-    Task last;
-    try {
-        last = launch->job(news);
-    } catch (...) {
-        // Told on the window's thread, as any error of the window's own.
-        last = [error = std::current_exception()] { std::rethrow_exception(error); };
+DWORD WINAPI TWorker::Run(void* reference) {
+    const std::shared_ptr<Shared> shared = std::move(*static_cast<std::shared_ptr<Shared>*>(reference));
+    delete static_cast<std::shared_ptr<Shared>*>(reference);
+    const News news(shared);
+    for (;;) {
+        Job job;
+        unique_handle finished;
+        {
+            Locked locked(shared->lock);
+            while (!shared->job && !shared->quit)
+                ::SleepConditionVariableSRW(&shared->jobCame, &shared->lock, INFINITE, 0);
+            if (!shared->job) return 0;  // the worker has gone and nothing is left to do
+            job = std::move(shared->job);
+            shared->job = nullptr;
+            finished = std::move(shared->jobFinished);
+        }
+        Task last;
+        try {
+            last = job(news);
+        } catch (...) {
+            // Told on the window's thread, as any error of the window's own.
+            last = [error = std::current_exception()] { std::rethrow_exception(error); };
+        }
+        job = nullptr;  // what the job held goes here, on this thread
+        if (finished) ::SetEvent(finished.get());
+        Locked locked(shared->lock);
+        if (shared->window == nullptr) continue;
+        const bool quiet = shared->news.empty() && !shared->lastIn;
+        shared->last = std::move(last);
+        shared->lastIn = true;
+        ::SetEvent(shared->over.get());
+        shared->Wake(quiet);
     }
-    launch->job = nullptr;  // what the job held goes here, on its own thread
-    Shared& shared = *launch->shared;
-    Locked locked(shared.lock);
-    if (shared.window == nullptr) return 0;
-    const bool quiet = shared.news.empty() && !shared.over;
-    shared.last = std::move(last);
-    shared.over = true;
-    shared.Wake(quiet);
-    return 0;
 }
 
 void TWorker::Deliver() {
@@ -128,14 +154,11 @@ void TWorker::Deliver() {
     {
         Locked locked(shared_->lock);
         news.swap(shared_->news);
-        over = shared_->over;
+        over = std::exchange(shared_->lastIn, false);
         if (over) last = std::move(shared_->last);
     }
     // Free again before the last task runs: it may start the next job.
-    if (over) {
-        shared_.reset();
-        thread_ = nullptr;
-    }
+    if (over) busy_ = false;
     const auto run = [this](Task& task) {
         if (!task) return;
         try {
@@ -149,22 +172,22 @@ void TWorker::Deliver() {
 }
 
 bool TWorker::AwaitBriefly(DWORD timeoutMs) {
-    if (!shared_) return true;
-    if (::WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (!busy_) return true;
+    if (::WaitForSingleObject(shared_->over.get(), timeoutMs) != WAIT_OBJECT_0) return false;
     Deliver();
     return true;
 }
 
 void TWorker::WaitForJobs(DWORD timeoutMs) {
-    std::vector<HANDLE> threads;
+    std::vector<HANDLE> jobs;
     {
         Locked locked(g_mustFinishLock);
-        for (const unique_handle& thread : MustFinish()) threads.push_back(thread.get());
+        for (const unique_handle& finished : MustFinish()) jobs.push_back(finished.get());
     }
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    for (HANDLE thread : threads) {
+    for (HANDLE finished : jobs) {
         const ULONGLONG now = ::GetTickCount64();
-        ::WaitForSingleObject(thread, now < end ? static_cast<DWORD>(end - now) : 0);
+        ::WaitForSingleObject(finished, now < end ? static_cast<DWORD>(end - now) : 0);
     }
 }
 

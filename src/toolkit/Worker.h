@@ -5,6 +5,9 @@
 // the window runs on its own thread, from its message loop, once the job is over; while it
 // runs it may send news (tasks too), which arrive in the order sent. When the window goes
 // before the job ends, the job runs to its end alone and what it sends is dropped.
+//
+// The thread is made with the first job and lives as long as the worker: under Wine a thread's
+// end holds up the other threads of the process for tens of milliseconds, the window's too.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +18,7 @@
 namespace rondel {
 
 class TWorker {
-    struct Shared;  // what a job's thread and the window share
+    struct Shared;  // what the worker's thread and the window share
 
 public:
     using Task = std::function<void()>;
@@ -36,6 +39,7 @@ public:
 
     // message: what the worker posts to the window, which hands it to Deliver.
     explicit TWorker(UINT message) : message_(message) {}
+    // The thread ends once the job at hand (if any) is done; what it sends is dropped.
     ~TWorker();
     TWorker(const TWorker&) = delete;
     TWorker& operator=(const TWorker&) = delete;
@@ -44,10 +48,10 @@ public:
     void Attach(HWND window) { window_ = window; }
     UINT Message() const { return message_; }
     // A job has been started and its last task has not run yet.
-    bool Busy() const { return shared_ != nullptr; }
+    bool Busy() const { return busy_; }
 
-    // Starts the job on a thread of its own, unless one is under way or no thread can be made
-    // (false then). A job that mustFinish is waited for at the program's end (WaitForJobs).
+    // Starts the job, unless one is under way or no thread can be made (false then). A job that
+    // mustFinish is waited for at the program's end (WaitForJobs).
     bool Start(Job job, bool mustFinish = false);
 
     // The window's handler of Message(): runs the news that has come, and, once the job is
@@ -60,17 +64,16 @@ public:
     // window waits that little, and shows a late answer when it comes.
     bool AwaitBriefly(DWORD timeoutMs);
 
-    // The program's end: waits (at most timeoutMs) for the jobs that must finish.
+    // The program's end, its windows gone: waits (at most timeoutMs) for the jobs that must finish.
     static void WaitForJobs(DWORD timeoutMs);
 
 private:
-    struct Launch;
-    static DWORD WINAPI Run(void* launch);
+    static DWORD WINAPI Run(void* shared);
 
     UINT message_;
     HWND window_ = nullptr;
-    std::shared_ptr<Shared> shared_;
-    HANDLE thread_ = nullptr;  // the running job's, owned by shared_
+    std::shared_ptr<Shared> shared_;  // made with the first job
+    bool busy_ = false;
 };
 
 }  // namespace rondel

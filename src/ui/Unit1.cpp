@@ -203,9 +203,11 @@ void TForm1::FormCreate() {
     }
 
     SetHint(IM_Link, "ミルテへアクセスします");
-    // The window shows at once, its lists empty until the worker has read the catalogue.
+    // The window shows at once, its lists empty until the worker has read the catalogue; the
+    // reading begins once the window is on the screen, so that it does not slow the showing.
     ShowModel();
-    RefreshServices();
+    StatusBar1.SetSimpleText(StatusText(PendingRequest{RequestKind::Refresh, {}}));
+    ::PostMessageA(Handle(), kFirstRefresh, 0, 0);
     CenterOnScreen();
 }
 

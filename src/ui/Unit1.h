@@ -59,6 +59,9 @@ enum Form1ControlId : int {
 };
 
 // The commands of the main window's keys and of the list's menu (WM_COMMAND ids).
+// What the main window posts itself at its creation: read the services once it shows.
+inline constexpr UINT kFirstRefresh = WM_APP + 0x102;
+
 enum Form1Command : WORD {
     kCmdRefresh = 301,  // F5
     kCmdStart,

@@ -78,6 +78,10 @@ void TForm1::TakeCatalogue(CatalogueBuild build) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kFirstRefresh) {
+        RefreshServices();
+        return 0;
+    }
     for (TWorker* worker : {&worker_, &statusReader_}) {
         if (message != worker->Message()) continue;
         worker->Deliver();
