@@ -17,11 +17,14 @@ mutants=(
   "src/listbox/GraphicListBox.cpp|            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 2};|            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 1};|blGlyphBottom puts the glyph a row too high"
   "src/listbox/GraphicListBox.cpp|    if (flat_ && selected) canvas.DrawFocusRect(rect);|    if (flat_ && selected) { canvas.DrawFocusRect(rect); canvas.DrawFocusRect(rect); }|the focus rectangle is drawn twice on one surface (and so vanishes)"
   "src/control/DependencyLookup.cpp|        if (end == begin) break;||the walk over DependOnService does not stop at the empty name"
-  "src/ui/Unit2.cpp|    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependentList_, GLB_DependFrom.ItemIndex());|    if (false) return {};|the lower list's selection is not the one shown"
+  "src/ui/Unit2.cpp|    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependents_, GLB_DependFrom.ItemIndex());|    if (false) return {};|the lower list's selection is not the one shown"
   "src/catalogue/IncrementalSearch.cpp|    const bool fresh = characters == 1|    const bool fresh = characters >= 1|type-to-find leaves a matching item when more letters are typed"
   "src/control/ServiceRestart.cpp|status.checkPoint != last.checkPoint|status.checkPoint > last.checkPoint + 1000000|a restart's wait gives up on a service that makes progress"
-  "src/ui/Unit1.cpp|    menu.Add(kCmdRestart, \"再起動(&E)\", BB_Stop.Enabled());|    menu.Add(kCmdRestart, \"再起動(&E)\", selected);|the menu offers restart for a service that cannot be stopped"
+  "src/model/ServiceModel.cpp|    can.restart = can.stop;|    can.restart = true;|restart is offered for a service that cannot be stopped"
   "src/catalogue/CatalogueCsv.cpp|    if (text.find_first_of(\"\\\",\\r\\n\") == std::string_view::npos)|    if (text.find_first_of(\"\\\"\\r\\n\") == std::string_view::npos)|a CSV field holding a comma is not quoted"
+  "src/model/ServiceModel.cpp|tab.pause = tab.resume = false;|tab.pause = false;|a paused service that takes no continue is offered 再開"
+  "src/model/ServiceModel.cpp|    can.update = startChoice_.has_value() && idle;|    can.update = idle;|更新 is offered with no start type chosen"
+  "src/control/ServiceState.cpp|                shown.startItem.reset();||a missing \"Start\" shows as 無効 instead of no start type"
 )
 
 build_and_test() {
