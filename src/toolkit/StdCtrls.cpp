@@ -1,6 +1,7 @@
 #include "toolkit/StdCtrls.h"
 
 #include "toolkit/WindowDC.h"
+#include "utilities/AnsiText.h"
 
 namespace rondel {
 
@@ -40,7 +41,10 @@ std::string TEdit::Text() const { return HandleAllocated() ? WindowText(Handle()
 
 void TEdit::SetText(const std::string& text) {
     text_ = text;
-    if (HandleAllocated()) ::SetWindowTextA(Handle(), text.c_str());
+    // Wine's single-line edit draws nothing at all for a text of 512 characters or more; what
+    // would be cut off lies hundreds of characters beyond the field's edge.
+    if ((EditStyle() & ES_MULTILINE) == 0) CutToLength(text_, kLongestSingleLine);
+    if (HandleAllocated()) ::SetWindowTextA(Handle(), text_.c_str());
 }
 
 void TEdit::SetReadOnly(bool readOnly) {

@@ -37,6 +37,9 @@ private:
 // A one-line edit field. Read-only fields take their parent's colour and no tab stop.
 class TEdit : public TWinControl {
 public:
+    // The longest text a single-line field takes, in bytes; a longer one is cut there.
+    static constexpr std::size_t kLongestSingleLine = 511;
+
     TEdit();
     const char* ClassName() const override { return "TEdit"; }
 

@@ -160,6 +160,21 @@ DWORD RunRondel(DWORD timeoutMs) {
     return code;
 }
 
+bool ShowsSomething(HWND control) {
+    ::Sleep(200);  // painted by now
+    RECT client{};
+    ::GetClientRect(control, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(control, &origin);
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF first = ::GetPixel(screen, origin.x, origin.y);
+    bool more = false;
+    for (int y = 0; y < client.bottom && !more; ++y)
+        for (int x = 0; x < client.right && !more; x += 2) more = ::GetPixel(screen, origin.x + x, origin.y + y) != first;
+    ::ReleaseDC(nullptr, screen);
+    return more;
+}
+
 RondelWindow::RondelWindow() {
     // A program still closing from the test before would take this start over.
     WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000);

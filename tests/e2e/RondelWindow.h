@@ -38,6 +38,9 @@ bool ListShowsIcon(HWND list, int index, HICON icon);
 // it was still running (it is ended then).
 DWORD RunRondel(DWORD timeoutMs);
 
+// The control shows something on the screen: its client area is not all one colour.
+bool ShowsSomething(HWND control);
+
 class RondelWindow {
 public:
     // Starts Rondel.exe and waits for its main window and its lists.

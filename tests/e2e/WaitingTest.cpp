@@ -99,6 +99,7 @@ TEST(Waiting, ItemTextsOfAnyLengthDrawInBothWindows) {
     EXPECT_TRUE(ListShowsIcon(w.Control(kIdList), index, icon.get())) << "the item is drawn";
     ASSERT_TRUE(w.Select(longTexts.Name()));
     EXPECT_EQ(w.Text(kIdDisplayName).substr(0, 100), displayName.substr(0, 100));
+    EXPECT_TRUE(ShowsSomething(w.Control(kIdDisplayName))) << "the field shows the start of the name";
     EXPECT_EQ(w.Text(kIdCompany).substr(0, 100), company.substr(0, 100));
 
     ASSERT_TRUE(w.Select(user.Name()));
