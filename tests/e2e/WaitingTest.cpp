@@ -102,13 +102,17 @@ TEST(Waiting, ItemTextsOfAnyLengthDrawInBothWindows) {
     EXPECT_TRUE(ShowsSomething(w.Control(kIdDisplayName))) << "the field shows the start of the name";
     EXPECT_EQ(w.Text(kIdCompany).substr(0, 100), company.substr(0, 100));
 
-    ASSERT_TRUE(w.Select(user.Name()));
-    w.Click(kIdDepend);
-    HWND form = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (form = ::FindWindowA("TForm2", nullptr)) != nullptr && ::IsWindowVisible(form); }));
-    EXPECT_TRUE(ListShowsIcon(ControlOf(form, kIdDependTo), 0, icon.get())) << "drawn in the dependencies window too";
-    ::PostMessageA(form, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([] { return ::FindWindowA("TForm2", nullptr) == nullptr; }));
+    // The dependencies window: the long name in its labels, and as an item of its list.
+    for (const TestService* service : {&longTexts, &user}) {
+        ASSERT_TRUE(w.Select(service->Name()));
+        w.Click(kIdDepend);
+        HWND form = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (form = ::FindWindowA("TForm2", nullptr)) != nullptr && ::IsWindowVisible(form); }));
+        if (service == &user) EXPECT_TRUE(ListShowsIcon(ControlOf(form, kIdDependTo), 0, icon.get()));
+        else EXPECT_TRUE(ShowsSomething(ControlOf(form, kIdBaseName))) << "the label shows the start of the name";
+        ::PostMessageA(form, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitFor([] { return ::FindWindowA("TForm2", nullptr) == nullptr; }));
+    }
     EXPECT_EQ(::WaitForSingleObject(w.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "Rondel still runs";
 }
 
