@@ -88,6 +88,10 @@ void ServiceModel::SetDetails(const ServiceDetailsShown& details, bool withStatu
     statusKnown_ = withStatus;
 }
 
+void ServiceModel::SetStartItem(std::optional<int> startItem) {
+    if (selected_ >= 0) details_.startItem = startItem;
+}
+
 void ServiceModel::SetControlsAccepted(uint32_t controlsAccepted) {
     if (selected_ < 0) return;
     details_.controlsAccepted = controlsAccepted;

@@ -62,7 +62,6 @@ public:
     // ---------------------------------------------------------------- the lists
     // Takes a newly built catalogue: the tab shown stays, nothing is selected.
     void SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue);
-    bool HasCatalogue() const { return catalogue_ != nullptr; }
     // Entry k of a tab is item k of its list; empty before the first catalogue.
     const std::vector<ServiceEntry>& Entries(ServiceTab tab) const { return entries_[tab]; }
     // The tab's list with its icons (image k belongs to entry k); null before the first catalogue.
@@ -84,6 +83,8 @@ public:
     // the service may be given.
     void SetDetails(const ServiceDetailsShown& details, bool withStatus = true);
     void SetControlsAccepted(uint32_t controlsAccepted);
+    // The start type shown for the selected service (after a change, or a refused one).
+    void SetStartItem(std::optional<int> startItem);
     bool StatusKnown() const { return statusKnown_; }
     const ServiceDetailsShown& Details() const { return details_; }
 

@@ -186,10 +186,9 @@ void TForm1::RestartSelected() {
             return {};
         }
         const SharedBuild build = ReadCatalogue(system, icon);
-        return [this, build, outcome, failed, failure, serviceName] {
+        return [this, build, failed, failure, serviceName] {
             EndRequest();
-            if (outcome.timedOut) ShowMessageDialog(failure, mtError, DialogButtons(mbOK), 0, Handle());
-            else if (failed) ReportServiceError(outcome.error);
+            if (failed) ShowMessageDialog(failure, mtError, DialogButtons(mbOK), 0, Handle());
             TakeCatalogue(std::move(*build));
             model_.SelectService(serviceName);
             ShowModel();
@@ -216,9 +215,7 @@ void TForm1::BB_UpdateClick() {
     const auto showStartItem = [this, serviceName](std::optional<int> shown) {
         const ServiceEntry* now = model_.Selected();
         if (now == nullptr || now->serviceName != serviceName) return;
-        ServiceDetailsShown details = model_.Details();
-        details.startItem = shown;
-        model_.SetDetails(details, model_.StatusKnown());
+        model_.SetStartItem(shown);
         ShowSelection();
     };
     StartRequest({RequestKind::StartType, serviceName}, [this, system = system_, serviceName, startValue, item,
@@ -229,16 +226,12 @@ void TForm1::BB_UpdateClick() {
                 showStartItem(item);
             };
         }
-        // The choice was never applied: show what is stored, then say so.
-        uint32_t stored = 0;
-        try {
-            stored = ReadServiceRegistryDetails(system, serviceName).startValue;
-        } catch (const RegistryError&) {
-            // An unreadable value shows as "無効", as in the details.
-        }
+        // The choice was never applied: show what is stored, as the panel reads it, then say so.
+        std::string unreadable;
+        const std::optional<int> stored = ReadRegistryDetailsShown(system, serviceName, unreadable).startItem;
         return [this, stored, showStartItem] {
             EndRequest();
-            showStartItem(ItemOfStartValue(stored));
+            showStartItem(stored);
             throw RegistryError(RegistryKey::SetDataFailedText("Start"));
         };
     });
