@@ -30,9 +30,9 @@ scripts/install-deps.sh
 
 say "building ($build)"
 if [[ "$build" == build/windows ]]; then
-    cmake --preset windows >/dev/null && cmake --build --preset windows
+    cmake --preset windows >/dev/null && cmake --build --preset windows --target rondel_demo
 else
-    cmake --preset windows -B "$build" >/dev/null && cmake --build "$build"
+    cmake --preset windows -B "$build" >/dev/null && cmake --build "$build" --target rondel_demo
 fi
 [[ -f "$bin/Rondel.exe" && -f "$bin/fixtures/RondelDemo.exe" ]] || fail "the build did not produce Rondel.exe and the demo"
 
