@@ -38,7 +38,8 @@ std::string FormatCatalogueCsv(platform::Platform& system, const ServiceCatalogu
             std::string startType;
             try {
                 const ServiceRegistryDetails details = ReadServiceRegistryDetails(system, entry.serviceName);
-                startType = kStartTypeItems[static_cast<std::size_t>(ItemOfStartValue(details.startValue))];
+                if (!details.keyMissing)
+                    startType = kStartTypeItems[static_cast<std::size_t>(ItemOfStartValue(details.startValue))];
             } catch (const RegistryError& error) {
                 errors.push_back({entry.serviceName, error.what()});
             }

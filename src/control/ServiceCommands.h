@@ -22,8 +22,8 @@ struct ServiceCommandSpec {
 
 const ServiceCommandSpec& CommandSpec(ServiceCommand command);
 
-// One command's handles, held for the length of one request. Opening is not checked here: a
-// failed open leaves a null handle, and Send then answers ERROR_INVALID_HANDLE.
+// One command's handles, held for the length of one request. A failed open is kept, and Send
+// then answers with its error.
 class ServiceCommandRequest {
 public:
     ServiceCommandRequest(platform::Platform& system, const std::string& serviceName, ServiceCommand command);
@@ -41,9 +41,15 @@ private:
     const ServiceCommandSpec& spec_;
     platform::ServiceHandle manager_;
     platform::ServiceHandle service_;
+    uint32_t openError_ = 0;
 };
 
-// The text of the error dialog for a refused request; empty for codes without a text of their own.
-std::string ServiceErrorText(uint32_t errorCode);
+// The text of the error dialog for a refused request: a text of the program's own for the
+// refusals an administrator meets most (a time-out names the request that timed out), else
+// SystemErrorText.
+std::string ServiceErrorText(uint32_t errorCode, ServiceCommand command, platform::IEnvironment& system);
+
+// The system's message for an error code followed by the code: "…（エラー 1058）".
+std::string SystemErrorText(uint32_t errorCode, platform::IEnvironment& system);
 
 }  // namespace rondel

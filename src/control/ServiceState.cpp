@@ -12,7 +12,10 @@ ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::s
     ServiceRegistryDetails details;
     // The key object closes the key on every way out, errors included.
     RegistryKey key(system.registry, kHkeyLocalMachine);
-    if (!key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) return details;
+    if (!key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) {
+        details.keyMissing = true;
+        return details;
+    }
     details.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
     details.startValue = static_cast<uint32_t>(key.ReadInteger("Start"));
     return details;
@@ -21,10 +24,10 @@ ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::s
 ServiceDetailsShown ReadRegistryDetailsShown(Platform& system, const std::string& serviceName,
                                              std::string& readError) {
     ServiceDetailsShown shown;
-    shown.startItem = ItemOfStartValue(0);
     {
         RegistryKey key(system.registry, kHkeyLocalMachine);
-        if (key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) {
+        shown.keyMissing = !key.OpenKey(ServiceKeyPath(serviceName), kKeyRead);
+        if (!shown.keyMissing) {
             const auto note = [&readError](const RegistryError& error) {
                 if (readError.empty()) readError = error.what();
             };
@@ -37,7 +40,6 @@ ServiceDetailsShown ReadRegistryDetailsShown(Platform& system, const std::string
                 shown.startItem = ItemOfStartValue(static_cast<uint32_t>(key.ReadInteger("Start")));
             } catch (const RegistryError& error) {
                 note(error);
-                shown.startItem.reset();
             }
         }
     }

@@ -14,10 +14,12 @@ namespace rondel {
 struct ServiceRegistryDetails {
     std::string description;  // "Description", an indirect "@file,-id" text resolved
     uint32_t startValue = 0;  // "Start"
+    bool keyMissing = false;  // the service has no key that opens: it has no start type to show
 };
 
 // From "\SYSTEM\CurrentControlSet\Services\<name>" under HKEY_LOCAL_MACHINE. A key that does
-// not open gives an empty description and start value 0. A Description of the wrong kind, or a
+// not open gives an empty description, start value 0 and keyMissing (the CSV then shows no
+// start type). A Description of the wrong kind, or a
 // Start that is missing or of the wrong kind, raises RegistryError.
 ServiceRegistryDetails ReadServiceRegistryDetails(platform::Platform& system, const std::string& serviceName);
 
@@ -26,10 +28,11 @@ struct ServiceDetailsShown {
     std::string description;        // "Description", an indirect text resolved
     std::optional<int> startItem;   // the drop-down list's item; none when "Start" could not be read
     uint32_t controlsAccepted = 0;  // from the manager's status; 0 when it could not be had
+    bool keyMissing = false;        // no key opens (a driver-less running device, a service deleted meanwhile)
 };
 
-// Reads the key's part of them (a key that does not open gives an empty description and
-// "無効"). A value the registry read refuses (a missing "Start", a "Description" or "Start" of
+// Reads the key's part of them (a key that does not open gives an empty description, no start
+// item and keyMissing). A value the registry read refuses (a missing "Start", a "Description" or "Start" of
 // the wrong kind) leaves its own field empty, without a start item, and its error in readError
 // (the first one met); the other is read all the same. controlsAccepted is left 0.
 ServiceDetailsShown ReadRegistryDetailsShown(platform::Platform& system, const std::string& serviceName,

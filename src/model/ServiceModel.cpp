@@ -160,8 +160,9 @@ CommandStates ServiceModel::Commands() const {
     can.pause = tab.pause && idle;
     can.resume = tab.resume && idle;
     can.restart = can.stop;
-    can.startType = true;
-    can.update = startChoice_.has_value() && idle;
+    // A service without a key has no start type to set.
+    can.startType = !details_.keyMissing;
+    can.update = can.startType && startChoice_.has_value() && idle;
     can.dependencies = idle;
     can.copy = true;
     return can;

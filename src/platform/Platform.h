@@ -170,6 +170,9 @@ public:
     virtual std::optional<std::string> Variable(const std::string& name) = 0;
     // GetSystemDirectoryA; empty on failure.
     virtual std::string SystemDirectory() = 0;
+    // The system's text for an error code in the user's language, without its line end; empty
+    // when the system has none.
+    virtual std::string ErrorMessage(uint32_t errorCode) = 0;
 };
 
 class IAtomTable {

@@ -738,6 +738,17 @@ std::string Win32Environment::SystemDirectory() {
     return std::string(buffer, length);
 }
 
+std::string Win32Environment::ErrorMessage(uint32_t errorCode) {
+    char* buffer = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode,
+        0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+    if (buffer != nullptr) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
 uint16_t Win32AtomTable::FindGlobalAtom(const std::string& name) { return ::GlobalFindAtomA(name.c_str()); }
 uint16_t Win32AtomTable::AddGlobalAtom(const std::string& name) { return ::GlobalAddAtomA(name.c_str()); }
 void Win32AtomTable::DeleteGlobalAtom(uint16_t atom) { ::GlobalDeleteAtom(atom); }

@@ -58,6 +58,7 @@ class Win32Environment final : public IEnvironment {
 public:
     std::optional<std::string> Variable(const std::string& name) override;
     std::string SystemDirectory() override;
+    std::string ErrorMessage(uint32_t errorCode) override;
 };
 
 class Win32AtomTable final : public IAtomTable {

@@ -146,7 +146,7 @@ public:
     void BB_SleepClick() { RunServiceCommand(ServiceCommand::Pause); }
     void BB_ReRunClick() { RunServiceCommand(ServiceCommand::Continue); }
     // The error dialog of a refused request.
-    void ReportServiceError(uint32_t errorCode);
+    void ReportError(const std::string& text);
     void CB_StartChange();
     void BB_UpdateClick();
     // Looks the selected service's dependencies up on the worker, then shows the dependencies

@@ -8,7 +8,6 @@
 #include "control/DependencyLookup.h"
 #include "control/ServiceRestart.h"
 #include "control/StartType.h"
-#include "toolkit/RegistryKey.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "utilities/HomePage.h"
@@ -51,7 +50,7 @@ SharedBuild ReadCatalogue(Platform& system, const std::shared_ptr<const IconHand
 bool TForm1::StartRequest(PendingRequest request, TWorker::Job job, bool mustFinish) {
     if (model_.Busy() || !HandleAllocated()) return false;
     if (!worker_.Start(std::move(job), mustFinish)) {
-        ReportServiceError(::GetLastError());
+        ReportError(SystemErrorText(::GetLastError(), system_.environment));
         return false;
     }
     model_.BeginRequest(std::move(request));
@@ -147,9 +146,9 @@ void TForm1::RunServiceCommand(ServiceCommand command) {
         ServiceCommandRequest request(system, serviceName, command);
         const uint32_t error = request.Send();
         if (error != 0) {
-            return [this, error] {
+            return [this, text = ServiceErrorText(error, command, system.environment)] {
                 EndRequest();
-                ReportServiceError(error);
+                ReportError(text);
             };
         }
         const SharedBuild build = ReadCatalogue(system, icon);
@@ -176,9 +175,11 @@ void TForm1::RestartSelected() {
             });
         };
         const RestartOutcome outcome = RestartService(system, serviceName, pacing);
+        const ServiceCommand failedCommand = outcome.step == RestartStep::Start ? ServiceCommand::Start : ServiceCommand::Stop;
         const std::string failure = outcome.timedOut ? RestartTimeOutText(serviceName)
-                                    : outcome.step != RestartStep::Done ? ServiceErrorText(outcome.error)
-                                                                         : std::string();
+                                    : outcome.step != RestartStep::Done
+                                        ? ServiceErrorText(outcome.error, failedCommand, system.environment)
+                                        : std::string();
         const bool failed = outcome.timedOut || outcome.step != RestartStep::Done;
         if (news.WindowGone()) {
             // The window was closed meanwhile: the program ends once this is said.
@@ -188,7 +189,7 @@ void TForm1::RestartSelected() {
         const SharedBuild build = ReadCatalogue(system, icon);
         return [this, build, failed, failure, serviceName] {
             EndRequest();
-            if (failed) ShowMessageDialog(failure, mtError, DialogButtons(mbOK), 0, Handle());
+            if (failed) ReportError(failure);
             TakeCatalogue(std::move(*build));
             model_.SelectService(serviceName);
             ShowModel();
@@ -198,8 +199,8 @@ void TForm1::RestartSelected() {
     StartRequest({RequestKind::RestartStop, serviceName}, job, true);
 }
 
-void TForm1::ReportServiceError(uint32_t errorCode) {
-    ShowMessageDialog(ServiceErrorText(errorCode), mtError, DialogButtons(mbOK), 0, Handle());
+void TForm1::ReportError(const std::string& text) {
+    ShowMessageDialog(text, mtError, DialogButtons(mbOK), 0, Handle());
 }
 
 void TForm1::BB_UpdateClick() {
@@ -220,19 +221,20 @@ void TForm1::BB_UpdateClick() {
     };
     StartRequest({RequestKind::StartType, serviceName}, [this, system = system_, serviceName, startValue, item,
                                                          showStartItem](const News&) mutable -> Task {
-        if (ChangeStartType(system, serviceName, *startValue) == 0) {
+        const uint32_t error = ChangeStartType(system, serviceName, *startValue);
+        if (error == 0) {
             return [this, item, showStartItem] {
                 EndRequest();
                 showStartItem(item);
             };
         }
-        // The choice was never applied: show what is stored, as the panel reads it, then say so.
+        // The choice was never applied: show what is stored, as the panel reads it, then say why.
         std::string unreadable;
         const std::optional<int> stored = ReadRegistryDetailsShown(system, serviceName, unreadable).startItem;
-        return [this, stored, showStartItem] {
+        return [this, stored, showStartItem, text = SystemErrorText(error, system.environment)] {
             EndRequest();
             showStartItem(stored);
-            throw RegistryError(RegistryKey::SetDataFailedText("Start"));
+            ReportError(text);
         };
     });
 }

@@ -268,6 +268,8 @@ public:
 
     std::optional<std::string> Variable(const std::string& name) override;
     std::string SystemDirectory() override { return systemDirectory; }
+    // "message N" for every code.
+    std::string ErrorMessage(uint32_t errorCode) override { return "message " + std::to_string(errorCode); }
 };
 
 class FakeAtomTable : public platform::IAtomTable {

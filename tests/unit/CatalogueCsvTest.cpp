@@ -77,7 +77,9 @@ TEST_F(CatalogueCsvTest, HeaderThenTheListingsServicesInUtf8WithStartTypesAndReg
     machine.registry.SetDword(FakeMachine::ServiceKey("Disabled"), "Start", kServiceDisabled);
     machine.registry.SetDword(FakeMachine::ServiceKey("Boot"), "Start", kServiceBootStart);
     machine.registry.SetString(FakeMachine::ServiceKey("BadStart"), "Start", "2");
+    machine.AddService("Gone", "鍵なし", "x");
     ASSERT_TRUE(catalogue.BuildServiceLists(defaultIcon.get()).Complete());
+    machine.registry.DeleteKey(FakeMachine::ServiceKey("Gone"));
 
     std::vector<ServiceReadError> errors;
     const std::string csv = FormatCatalogueCsv(system, catalogue, HostUtf8, errors);
@@ -86,6 +88,7 @@ TEST_F(CatalogueCsvTest, HeaderThenTheListingsServicesInUtf8WithStartTypesAndReg
                       u8"ロンデル試験株式会社,\"試験用, \"\"引用\"\"\",自動\r\n"
                       u8"1,Demand,\"手動, 一時停止\",x,不明,実行ファイルが見つかりません,手動\r\n"
                       u8"2,Boot,ブート,x,不明,実行ファイルが見つかりません,無効\r\n"
+                      u8"2,Gone,鍵なし,x,不明,実行ファイルが見つかりません,\r\n"
                       u8"2,BadStart,不正な Start,x,不明,実行ファイルが見つかりません,\r\n"
                       u8"2,Disabled,無効,x,不明,実行ファイルが見つかりません,無効\r\n"));
     ASSERT_EQ(errors.size(), 1u);

@@ -59,6 +59,7 @@ TEST_F(ControlTest, EachCommandOpensWithItsRightAndMovesTheServiceToItsTab) {
 TEST_F(ControlTest, RefusedCommandsReportTheSystemsErrorAndItsText) {
     machine.AddService("Base", "Base", "x", kServiceRunning).controlError = kErrorDependentServicesRunning;
     machine.AddService("Mute", "Mute", "x").startError = kErrorServiceRequestTimeout;
+    machine.AddService("Slow", "Slow", "x", kServiceRunning).controlError = kErrorServiceRequestTimeout;
     machine.AddService("Busy", "Busy", "x", kServiceRunning).controlError = kErrorServiceCannotAcceptCtrl;
     machine.AddService("Up", "Up", "x", kServiceRunning);
     machine.AddService("Guarded", "Guarded", "x", kServiceRunning).grantedAccess = kServiceQueryStatus;
@@ -70,21 +71,24 @@ TEST_F(ControlTest, RefusedCommandsReportTheSystemsErrorAndItsText) {
     } cases[] = {
         {"Base", ServiceCommand::Stop, 1051, "ほかのサービスがこのサービスに依存しているため\xA4" " サービスを停止できません。"},
         {"Mute", ServiceCommand::Start, 1053, "起動要求にサービスが時間内に応答しません。"},
+        {"Slow", ServiceCommand::Stop, 1053, "停止要求にサービスが時間内に応答しません。"},
+        {"Slow", ServiceCommand::Pause, 1053, "一時停止要求にサービスが時間内に応答しません。"},
+        {"Slow", ServiceCommand::Continue, 1053, "再開要求にサービスが時間内に応答しません。"},
         {"Busy", ServiceCommand::Pause, 1061, "要求された制御コードをサービスに送ることができません。"},
-        {"Up", ServiceCommand::Start, 1056, ""},
+        {"Up", ServiceCommand::Start, 1056, "message 1056（エラー 1056）"},
     };
     for (const auto& c : cases) {
         const uint32_t error = Send(c.name, c.command);
         EXPECT_EQ(error, c.error) << c.name;
-        EXPECT_EQ(ServiceErrorText(error), c.text) << c.name;
+        EXPECT_EQ(ServiceErrorText(error, c.command, machine.environment), c.text) << c.name;
         EXPECT_EQ(closed, (Names{c.name, "manager"}));
     }
-    EXPECT_EQ(ServiceErrorText(kErrorAccessDenied), "");
-    EXPECT_EQ(ServiceErrorText(1051).substr(46, 3), "\xA4" " \x83") << "one byte, one ASCII space, then サ";
+    EXPECT_EQ(ServiceErrorText(1051, ServiceCommand::Stop, machine.environment).substr(46, 3), "\xA4" " \x83")
+        << "one byte, one ASCII space, then サ";
 
-    // A service that does not open: the null handle answers, nothing reaches any service.
-    for (const char* name : {"Guarded", "Missing"}) {
-        EXPECT_EQ(Send(name, ServiceCommand::Stop), kErrorInvalidHandle);
+    // A service that does not open: the open's own error answers, nothing reaches any service.
+    for (const auto& [name, error] : {std::pair{"Guarded", kErrorAccessDenied}, {"Missing", kErrorServiceDoesNotExist}}) {
+        EXPECT_EQ(Send(name, ServiceCommand::Stop), error) << name;
         EXPECT_EQ(closed, Names{"manager"});
         EXPECT_TRUE(machine.services.controlsSent.empty());
     }

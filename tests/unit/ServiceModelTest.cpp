@@ -151,7 +151,8 @@ TEST_F(ModelTest, AStartTypeChoiceBelongsToTheServiceItWasMadeFor) {
 }
 
 // Details that cannot all be read leave the clicked service selected, its fields read as far as
-// they go; a choice of start type then applies to it.
+// they go; a choice of start type then applies to it. A service without a key has no start type
+// at all, and none to choose.
 TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
     Add("Alpha", kServiceRunning, kStopAndPause);
     Add("NoStart", kServiceRunning, kStopAndPause);
@@ -167,10 +168,11 @@ TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
         const char* error;
         std::optional<int> startItem;
         const char* description;
+        const char* commands;
     } cases[] = {
-        {"NoStart", "'Start' の取得に失敗しました", std::nullopt, "説明あり"},
-        {"BadText", "'Description' のデータ型が不正です", 1, ""},
-        {"NoKey", "", 2, ""},
+        {"NoStart", "'Start' の取得に失敗しました", std::nullopt, "説明あり", "stop pause restart type depend copy refresh"},
+        {"BadText", "'Description' のデータ型が不正です", 1, "", "stop pause restart type depend copy refresh"},
+        {"NoKey", "", std::nullopt, "", "stop pause restart depend copy refresh"},
     };
     for (const auto& c : cases) {
         Pick("Alpha");
@@ -178,9 +180,10 @@ TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
         EXPECT_EQ(model.Selected()->serviceName, c.name);
         EXPECT_EQ(model.Details().startItem, c.startItem) << c.name;
         EXPECT_EQ(model.Details().description, c.description) << c.name;
-        EXPECT_EQ(Can(model.Commands()), "stop pause restart type depend copy refresh") << c.name;
+        EXPECT_EQ(Can(model.Commands()), c.commands) << c.name;
         model.ChooseStartType(0);
         EXPECT_EQ(model.ChosenStartValue(), 2u) << c.name;
+        EXPECT_EQ(model.Commands().update, model.Commands().startType) << c.name;
     }
 }
 

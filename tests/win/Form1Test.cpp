@@ -87,10 +87,10 @@ TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
         const char* text;
     } refusals[] = {
         {1051, "ほかのサービスがこのサービスに依存しているため､ サービスを停止できません。"},
-        {1053, "起動要求にサービスが時間内に応答しません。"},
+        {1053, "停止要求にサービスが時間内に応答しません。"},
         {1061, "要求された制御コードをサービスに送ることができません。"},
-        {5, ""},
-        {1056, ""},
+        {5, "アクセスが拒否されました。（エラー 5）"},
+        {1056, "サービスはすでに実行中です。（エラー 1056）"},
     };
     ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
     for (const auto& refusal : refusals) {
@@ -132,7 +132,7 @@ TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
     EXPECT_EQ(f.TC_Main.TabIndex(), 0) << "the service stays where it is";
     EXPECT_EQ(f.ED_ServiceName.Text(), "RondelT_Alpha");
 
-    // Refused: the user is told, and the list shows what is stored.
+    // Refused: the user is told why, and the list shows what is stored.
     m.fake.services.changeConfigError = kErrorAccessDenied;
     f.CB_Start.SetItemIndex(0);
     f.CB_Start.OnChange();
@@ -140,12 +140,33 @@ TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         Press(f.BB_Update);
         EXPECT_TRUE(Settle(f));
-        EXPECT_EQ(answer.Seen().caption, "ロンデル");
-        EXPECT_EQ(answer.Seen().text, "'Start' の設定に失敗しました.");
+        EXPECT_EQ(answer.Seen().caption, "エラー");
+        EXPECT_EQ(answer.Seen().text, "アクセスが拒否されました。（エラー 5）");
     }
     EXPECT_EQ(f.CB_Start.Text(), "無効");
     EXPECT_FALSE(f.BB_Update.Enabled());
     EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
+}
+
+// A service deleted since the list was shown: the open's error is told; clicked again, it shows
+// no start type and offers none.
+TEST_F(Form1Double, AServiceDeletedMeanwhileIsReportedAndHasNoStartType) {
+    TForm1& f = Form();
+    ASSERT_TRUE(f.SelectService("RondelT_Beta"));
+    m.fake.services.Find("RondelT_Beta")->name = "RondelT_Gone";
+    m.fake.registry.DeleteKey(fake::FakeMachine::ServiceKey("RondelT_Beta"));
+    {
+        DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
+        Press(f.BB_Stop);
+        EXPECT_TRUE(Settle(f));
+        EXPECT_EQ(answer.Seen().text, "サービスは存在しません。（エラー 1060）");
+    }
+    ChooseItem(f, f.GLB_List.ItemIndex());
+    EXPECT_TRUE(Settle(f));
+    EXPECT_EQ(f.ED_ServiceName.Text(), "RondelT_Beta");
+    EXPECT_EQ(f.CB_Start.ItemIndex(), -1);
+    EXPECT_FALSE(f.CB_Start.Enabled());
+    EXPECT_FALSE(f.BB_Update.Enabled());
 }
 
 // A service whose "Start" is missing: the error is told, the panel shows the clicked service
