@@ -54,10 +54,12 @@ RECT TTabControl::DisplayRect() const {
 
 void TTabControl::FillCreateParams(CreateParams& params) const {
     params.systemClass = WC_TABCONTROLA;
-    params.style |= WS_TABSTOP | WS_CLIPCHILDREN;
+    // The page's controls are its siblings above it, as on a property sheet: the strip itself
+    // is then a stop of the Tab order (the dialog manager never stops on a control parent),
+    // and it draws around them.
+    params.style |= WS_TABSTOP | WS_CLIPSIBLINGS;
     if (hotTrack_) params.style |= TCS_HOTTRACK;
     if (tabSize_.cx > 0) params.style |= TCS_FIXEDWIDTH;
-    params.exStyle |= WS_EX_CONTROLPARENT;
 }
 
 void TTabControl::HandleCreated() {

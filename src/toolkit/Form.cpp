@@ -191,6 +191,16 @@ void TForm::Resized() {
     if (HandleAllocated() && !::IsIconic(Handle())) FormResize();
 }
 
+void TForm::FocusUsableControl() {
+    HWND target = nullptr;
+    if (activeControl_ != nullptr && activeControl_->HandleAllocated() && activeControl_->Enabled() &&
+        activeControl_->Visible())
+        target = activeControl_->Handle();
+    else
+        target = ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    if (target != nullptr) ::SetFocus(target);
+}
+
 void TForm::ClickCancelButton() {
     const auto usable = std::find_if(cancelButtons_.begin(), cancelButtons_.end(),
                                      [](TButton* b) { return b->Enabled() && b->Visible(); });
@@ -223,6 +233,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CLOSE:
         Close();
+        return 0;
+    case kFocusLost:
+        FocusUsableControl();
         return 0;
     case kShowPendingError:
         if (!pendingError_.empty()) ShowUnhandledError(std::exchange(pendingError_, std::string()), Handle());

@@ -72,7 +72,8 @@ public:
     void AddCancelButton(TButton& button);
     // Enter clicks it (unless the focus is on another button).
     void SetDefaultButton(TButton& button);
-    // The control that gets the focus when the form is shown.
+    // The control that gets the focus when the form is shown, and gets it back whenever the
+    // control that has it is disabled or hidden (else the next stop of the Tab order does).
     void SetActiveControl(TWinControl& control) { activeControl_ = &control; }
 
     // Shows the error through the general error handler once the form's message loop runs,
@@ -111,6 +112,7 @@ protected:
     virtual void FormResize() {}
 
 private:
+    void FocusUsableControl();
     void ClickCancelButton();
     void ClickDefaultButton();
 

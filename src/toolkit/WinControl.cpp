@@ -181,16 +181,31 @@ int TWinControl::ClientHeight() const {
 
 bool TWinControl::Visible() const { return handle_ ? ::IsWindowVisible(handle_) != FALSE : visible_; }
 
+namespace {
+
+bool HoldsFocus(HWND window) {
+    HWND focus = ::GetFocus();
+    return focus != nullptr && (focus == window || ::IsChild(window, focus));
+}
+
+}  // namespace
+
 void TWinControl::SetVisible(bool visible) {
     visible_ = visible;
-    if (handle_) ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (!handle_) return;
+    const bool losesFocus = !visible && HoldsFocus(handle_);
+    ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (losesFocus) SendToForm(kFocusLost, 0, 0);
 }
 
 bool TWinControl::Enabled() const { return handle_ ? ::IsWindowEnabled(handle_) != FALSE : enabled_; }
 
 void TWinControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
-    if (handle_) ::EnableWindow(handle_, enabled ? TRUE : FALSE);
+    if (!handle_) return;
+    const bool losesFocus = !enabled && HoldsFocus(handle_);
+    ::EnableWindow(handle_, enabled ? TRUE : FALSE);
+    if (losesFocus) SendToForm(kFocusLost, 0, 0);
 }
 
 void TWinControl::SetColor(TColor color) {

@@ -20,6 +20,7 @@ using namespace platform;
 namespace {
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
+constexpr int kTabCount = 3;
 
 // What the workers post to the window when they have news.
 constexpr UINT kWorkerNews = WM_APP + 0x100;
@@ -51,6 +52,8 @@ TForm1::TForm1(Platform& system)
     : TForm("TForm1"), system_(system), worker_(kWorkerNews), statusReader_(kStatusNews) {
     SetUpControls();
     CreateHandle();
+    // Below the page's controls: it draws around them, and comes last in the Tab order.
+    ::SetWindowPos(TC_Main.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     worker_.Attach(Handle());
     statusReader_.Attach(Handle());
     FormCreate();
@@ -79,11 +82,11 @@ void TForm1::SetUpControls() {
     TC_Main.SetTabIndex(0);
     TC_Main.OnChange = [this] { TC_MainChange(); };
 
-    GLB_List.SetParent(TC_Main, kIdList);
+    GLB_List.SetParent(*this, kIdList);
     ApplyServiceListLook(GLB_List);
     GLB_List.OnClick = [this] { GLB_ListClick(); };
 
-    PL_Btn.SetParent(TC_Main, kIdButtonPanel);
+    PL_Btn.SetParent(*this, kIdButtonPanel);
     struct Command {
         TBitBtn& button;
         int id;
@@ -178,7 +181,11 @@ void TForm1::SetUpControls() {
 
     GLB_List.OnKeyPress = [this](char key) { return GLB_ListKeyPress(key); };
     GLB_List.OnContextPopup = [this](POINT screen, bool) { GLB_ListContextPopup(screen); };
-    SetAccelerators({ACCEL{FVIRTKEY, VK_F5, kCmdRefresh}});
+    SetAccelerators({ACCEL{FVIRTKEY, VK_F5, kCmdRefresh},
+                     ACCEL{FVIRTKEY | FCONTROL, VK_TAB, kCmdNextTab},
+                     ACCEL{FVIRTKEY | FCONTROL, VK_NEXT, kCmdNextTab},
+                     ACCEL{FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, kCmdPreviousTab},
+                     ACCEL{FVIRTKEY | FCONTROL, VK_PRIOR, kCmdPreviousTab}});
     OnCommand = [this](WORD command) { ExecuteCommand(command); };
 
     SetActiveControl(GLB_List);
@@ -253,7 +260,9 @@ void TForm1::AlignControls() {
         batch.Place(PL_Base, DockBottom(area, PL_Base.Height()));
         batch.Place(TC_Main, area);
     }
+    // The page lies over the strip's display area.
     RECT page = TC_Main.DisplayRect();
+    ::OffsetRect(&page, TC_Main.Left(), TC_Main.Top());
     TLayoutBatch batch(2);
     batch.Place(PL_Btn, DockBottom(page, kButtonBarHeight));
     batch.Place(GLB_List, page);
@@ -375,6 +384,12 @@ void TForm1::ExecuteCommand(WORD command) {
     switch (command) {
     case kCmdRefresh:
         if (can.refresh) RefreshKeepingSelection();
+        break;
+    case kCmdNextTab:
+    case kCmdPreviousTab:
+        // As a click on the tab would, in a ring.
+        TC_Main.SetTabIndex((TC_Main.TabIndex() + (command == kCmdNextTab ? 1 : kTabCount - 1)) % kTabCount);
+        TC_MainChange();
         break;
     case kCmdStart:
         if (can.start) BB_RunClick();

@@ -72,6 +72,8 @@ enum Form1Command : WORD {
     kCmdDependencies,
     kCmdCopyName,
     kCmdCopyDetails,
+    kCmdNextTab,      // Ctrl+Tab, Ctrl+PgDn
+    kCmdPreviousTab,  // Ctrl+Shift+Tab, Ctrl+PgUp
 };
 
 // The smallest outer size of the window, which is also its size at creation.

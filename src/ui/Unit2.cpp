@@ -50,6 +50,7 @@ void TForm2::SetUpControls() {
     BB_Close.SetParent(*this, kIdDependClose);
     BB_Close.SetKind(bkClose);
     BB_Close.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
+    AddCancelButton(BB_Close);
 
     LL_BaseName.SetParent(*this, kIdBaseName);
     LL_BaseName.SetCaption("表示名（サービス名）");

@@ -172,6 +172,12 @@ TEST(DependenciesWindow, ListsTextsIconsLayoutKeyboardAndTheJump) {
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(d.form) || !::IsWindow(d.form); }));
     EXPECT_TRUE(WaitFor([&] { return w.Tab() == 2 && w.Text(kIdServiceName) == alpha.Name(); }));
     EXPECT_EQ(w.Selected(), w.ItemOf(alpha.Name()));
+
+    // Esc closes the window, as its close button would.
+    const Dependencies again(w);
+    ASSERT_NE(again.form, nullptr);
+    ::PostMessageA(again.Control(kIdDependClose), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(again.form) || !::IsWindowVisible(again.form); }));
 }
 
 }  // namespace

@@ -238,7 +238,8 @@ TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
         ServiceDefinition(Named("MwLinger")).Display("試験 主窓 停止保留").Arguments("--linger-stop=8000"));
     TestService deaf(ServiceDefinition(Named("MwDeaf")).Display("試験 主窓 応答なし").Arguments("--no-dispatcher"));
     TestService behind(ServiceDefinition(Named("MwBehind")).Display("試験 主窓 裏で開始"));
-    for (TestService* s : {&lingering, &deaf, &behind}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
+    TestService disabled(ServiceDefinition(Named("MwDisabled")).Display("試験 主窓 無効").Start(SERVICE_DISABLED));
+    for (TestService* s : {&lingering, &deaf, &behind, &disabled}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
     ASSERT_EQ(lingering.StartAndWait(), 0u);
     RondelWindow w;
 
@@ -259,10 +260,12 @@ TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
     ASSERT_TRUE(w.ChooseTab(2));
     ASSERT_TRUE(w.Select(deaf.Name()));
     refused(kIdRun, "起動要求にサービスが時間内に応答しません。");
-    // Started behind the window's back: "already running" has no text of its own.
+    // The system's own words, and the code, for the others.
+    ASSERT_TRUE(w.Select(disabled.Name()));
+    refused(kIdRun, "サービスは無効です。（エラー 1058）");
     ASSERT_TRUE(w.Select(behind.Name()));
     ASSERT_EQ(behind.StartAndWait(), 0u);
-    refused(kIdRun, "");
+    refused(kIdRun, "サービスはすでに実行中です。（エラー 1056）");
 }
 
 TEST(MainWindow, StartTypeIsSetThroughTheManager) {

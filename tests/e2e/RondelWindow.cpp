@@ -224,6 +224,23 @@ void RondelWindow::PostAltKey(char letter) const {
     ::PostMessageA(Control(kIdList), WM_SYSCHAR, static_cast<WPARAM>(letter), 0x20000001);
 }
 
+void RondelWindow::Press(std::initializer_list<WORD> keys) const {
+    HWND front = ::GetForegroundWindow();
+    if (front == nullptr || ::GetAncestor(front, GA_ROOTOWNER) != ::GetAncestor(main_, GA_ROOTOWNER))
+        ::SetForegroundWindow(main_);
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) inputs.push_back(INPUT{INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        inputs.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*key, 0, KEYEVENTF_KEYUP, 0, 0}}});
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND RondelWindow::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(main_, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 RondelWindow::Dialog RondelWindow::WaitForDialog(DWORD timeoutMs) const {
     Dialog dialog;
     if (!WaitFor([&] { return (dialog.window = ::FindWindowA("TMessageForm", nullptr)) != nullptr &&

@@ -76,6 +76,11 @@ public:
     // A key pressed while the list has the focus.
     void PostKey(UINT key) const;
     void PostAltKey(char letter) const;
+    // Keys pressed together on the keyboard (modifiers first) while the window is in front;
+    // released in the reverse order.
+    void Press(std::initializer_list<WORD> keys) const;
+    // The control of the window's thread that has the keyboard focus.
+    HWND Focus() const;
 
     // The message dialog the program shows now or within the time-out; its caption and text.
     struct Dialog {

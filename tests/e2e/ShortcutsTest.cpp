@@ -74,6 +74,40 @@ TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
     EXPECT_EQ(RemoteText(w.Control(kIdStatusBar)), "F5 キーで最新の状態に更新します");
 }
 
+// The keyboard alone: Ctrl+Tab and Ctrl+PgDn go round the tabs one way, Ctrl+Shift+Tab and
+// Ctrl+PgUp the other, from any control; Shift+Tab from the list reaches the tab strip, whose
+// arrows switch tabs; a command's button disabled under the focus hands it to the list.
+TEST(Shortcuts, TheKeyboardReachesEveryTabAndTheFocusIsNeverLost) {
+    TestService idle(ServiceDefinition(Named("KeysIdle")).Display("Kb 試験 鍵盤"));
+    ASSERT_EQ(idle.CreateError(), 0u);
+    RondelWindow w;
+    ASSERT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdList); }));
+    const struct {
+        std::initializer_list<WORD> keys;
+        int tab;
+    } switches[] = {
+        {{VK_CONTROL, VK_TAB}, 1},           {{VK_CONTROL, VK_NEXT}, 2}, {{VK_CONTROL, VK_TAB}, 0},
+        {{VK_CONTROL, VK_SHIFT, VK_TAB}, 2}, {{VK_CONTROL, VK_PRIOR}, 1},
+    };
+    for (const auto& s : switches) {
+        w.Press(s.keys);
+        EXPECT_TRUE(WaitFor([&] { return w.Tab() == s.tab; })) << "to tab " << s.tab;
+    }
+    w.Press({VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdTabMain); })) << "the strip is a stop";
+    w.Press({VK_RIGHT});
+    EXPECT_TRUE(WaitFor([&] { return w.Tab() == 2; }));
+    w.Press({VK_TAB});
+    EXPECT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdList); }));
+
+    // Alt+S starts the service; its button is disabled meanwhile, and the list keeps the keys.
+    ASSERT_TRUE(w.Select(idle.Name()));
+    w.Press({VK_MENU, 'S'});
+    ASSERT_TRUE(WaitFor([&] { return w.Idle() && w.Tab() == 0 && w.Text(kIdServiceName) == idle.Name(); }));
+    EXPECT_EQ(w.Focus(), w.Control(kIdList));
+    EXPECT_EQ(idle.StopAndWait(), 0u);
+}
+
 TEST(Shortcuts, TheMenuAndCtrlCCopyTheNameOrTheDetailsInBothFormats) {
     TestService running(ServiceDefinition(Named("MenuRunning")).Display("試験 メニュー 実行中"));
     ASSERT_EQ(running.CreateError(), 0u);

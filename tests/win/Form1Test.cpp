@@ -43,7 +43,7 @@ void Press(TWinControl& control) { ::SendMessageA(control.Handle(), BM_CLICK, 0,
 
 void ChooseItem(TForm1& f, int index) {
     f.GLB_List.SetItemIndex(index);
-    ::SendMessageA(f.TC_Main.Handle(), WM_COMMAND, MAKEWPARAM(f.GLB_List.ControlId(), LBN_SELCHANGE),
+    ::SendMessageA(f.Handle(), WM_COMMAND, MAKEWPARAM(f.GLB_List.ControlId(), LBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(f.GLB_List.Handle()));
 }
 
