@@ -97,6 +97,13 @@ void TStatusBar::HandleCreated() {
     SetSimpleText(simpleText_);
 }
 
+void TStatusBar::Resized() {
+    const LONG style = ::GetWindowLongA(Handle(), GWL_STYLE);
+    const LONG wanted = ::IsZoomed(::GetAncestor(Handle(), GA_ROOT)) ? style & ~SBARS_SIZEGRIP : style | SBARS_SIZEGRIP;
+    if (wanted != style) ::SetWindowLongA(Handle(), GWL_STYLE, wanted);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 LRESULT TStatusBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(simpleText_.size());
     if (message == WM_GETTEXT) {

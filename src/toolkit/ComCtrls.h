@@ -60,6 +60,9 @@ public:
 protected:
     void FillCreateParams(CreateParams& params) const override;
     void HandleCreated() override;
+    // The grip follows the right end (the bar is drawn anew, no old grip stays behind) and
+    // shows only while the window can be sized by it: never while it is maximised.
+    void Resized() override;
     // The window's text is the simple text, for screen readers and automation.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

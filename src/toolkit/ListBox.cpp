@@ -86,6 +86,16 @@ int TListBox::ItemAtPos(POINT point, bool existing) const {
     return existing ? -1 : count;
 }
 
+void TListBox::Resized() {
+    const int index = ItemIndex();
+    const int height = static_cast<int>(::SendMessageA(Handle(), LB_GETITEMHEIGHT, 0, 0));
+    if (index < 0 || height <= 0) return;
+    const int top = static_cast<int>(::SendMessageA(Handle(), LB_GETTOPINDEX, 0, 0));
+    const int shown = std::max(1, ClientHeight() / height);
+    if (index < top) ::SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    else if (index >= top + shown) ::SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index - shown + 1), 0);
+}
+
 void TListBox::SetItemHeight(int height) {
     if (height <= 0 || height == itemHeight_) return;
     itemHeight_ = height;

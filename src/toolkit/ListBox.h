@@ -89,6 +89,8 @@ protected:
     void HandleCreated() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void CommandNotification(WORD code) override;
+    // A list made smaller (a window restored from maximised) scrolls its selected item into view.
+    void Resized() override;
 
 private:
     void DrawItemNotification(const DRAWITEMSTRUCT& item);

@@ -3,6 +3,7 @@
 // their refusals, the keyboard, and the start type.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -148,6 +149,10 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     EXPECT_EQ(list.left, bar.left);
     EXPECT_EQ(list.right, bar.right);
 
+    // The grip at the status bar's right end, and where it was once the window is wider.
+    const RECT grip{632 - 14, 3, 632 - 2, 19 - 2};
+    ASSERT_TRUE(ShowsSomething(w.Control(kIdStatusBar), grip));
+
     // Smaller than the minimum snaps back; larger follows the rules.
     ::SetWindowPos(w.Main(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(WaitFor([&] {
@@ -168,6 +173,28 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     EXPECT_EQ(w.Bounds(kIdStart).left, 700 - 89 - 4);
     EXPECT_EQ(w.Bounds(kIdStartLabel).left, 700 - 89 - 4 - 107 - 4);
     EXPECT_EQ(at(kIdTabMain), (std::vector<int>{0, 0, 792, client.bottom - 19 - 172}));
+    EXPECT_FALSE(ShowsSomething(w.Control(kIdStatusBar), grip)) << "no grip left behind";
+
+    // Maximised: no grip (nothing to drag). The last item selected there stays in view when
+    // the window is restored.
+    const auto hasGrip = [&] { return (::GetWindowLongA(w.Control(kIdStatusBar), GWL_STYLE) & SBARS_SIZEGRIP) != 0; };
+    EXPECT_TRUE(hasGrip());
+    ::PostMessageA(w.Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return ::IsZoomed(w.Main()) && !hasGrip(); }, 5000));
+    ASSERT_TRUE(w.ChooseTab(2));
+    const HWND listBox = w.Control(kIdList);
+    const int last = static_cast<int>(::SendMessageA(listBox, LB_GETCOUNT, 0, 0)) - 1;
+    ASSERT_GE(last, 4) << "more items than the restored list shows";
+    ClickListItem(listBox, last);
+    ASSERT_TRUE(WaitFor([&] { return w.Selected() == last; }));
+    ::PostMessageA(w.Main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsZoomed(w.Main()) && hasGrip(); }, 5000));
+    RECT listClient{};
+    ::GetClientRect(listBox, &listClient);
+    const int top = static_cast<int>(::SendMessageA(listBox, LB_GETTOPINDEX, 0, 0));
+    const int shown = listClient.bottom / static_cast<int>(::SendMessageA(listBox, LB_GETITEMHEIGHT, 0, 0));
+    EXPECT_LT(shown, last + 1);
+    EXPECT_TRUE(top <= last && last < top + shown) << top << " " << shown;
 
     // 閉じる(&C) closes the window, which ends the program.
     w.Click(kIdClose);

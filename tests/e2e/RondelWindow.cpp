@@ -161,16 +161,21 @@ DWORD RunRondel(DWORD timeoutMs) {
 }
 
 bool ShowsSomething(HWND control) {
-    ::Sleep(200);  // painted by now
     RECT client{};
     ::GetClientRect(control, &client);
-    POINT origin{0, 0};
+    return ShowsSomething(control, client);
+}
+
+bool ShowsSomething(HWND control, const RECT& part) {
+    ::Sleep(200);  // painted by now
+    POINT origin{part.left, part.top};
     ::ClientToScreen(control, &origin);
     HDC screen = ::GetDC(nullptr);
     const COLORREF first = ::GetPixel(screen, origin.x, origin.y);
     bool more = false;
-    for (int y = 0; y < client.bottom && !more; ++y)
-        for (int x = 0; x < client.right && !more; x += 2) more = ::GetPixel(screen, origin.x + x, origin.y + y) != first;
+    for (int y = 0; y < part.bottom - part.top && !more; ++y)
+        for (int x = 0; x < part.right - part.left && !more; x += 2)
+            more = ::GetPixel(screen, origin.x + x, origin.y + y) != first;
     ::ReleaseDC(nullptr, screen);
     return more;
 }

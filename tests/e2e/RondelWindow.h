@@ -38,8 +38,10 @@ bool ListShowsIcon(HWND list, int index, HICON icon);
 // it was still running (it is ended then).
 DWORD RunRondel(DWORD timeoutMs);
 
-// The control shows something on the screen: its client area is not all one colour.
+// The control shows something on the screen: its client area, or that part of it, is not all
+// one colour.
 bool ShowsSomething(HWND control);
+bool ShowsSomething(HWND control, const RECT& part);
 
 class RondelWindow {
 public:
