@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Rondel needs on Debian 12 (run as root), and the
-# Japanese locale that Wine takes code page 932 from. Quick when everything is there.
+# Installs what building and testing Rondel needs on Debian 12 (run as root), the Japanese
+# locale that Wine takes code page 932 from, and an English one. Quick when everything is there.
 set -euo pipefail
 
 packages=(
@@ -26,8 +26,16 @@ if ((${#missing[@]})); then
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+# ja_JP for the program's own runs; en_US for the run that shows it reads right on a Windows
+# of another language.
+needed=()
+for name in ja_JP en_US; do
+    locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8\$" || needed+=("$name")
+done
+if ((${#needed[@]})); then
+    for name in "${needed[@]}"; do
+        sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen
+    done
     locale-gen >/dev/null
 fi
