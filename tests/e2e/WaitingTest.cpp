@@ -60,7 +60,7 @@ TEST(Waiting, AHungStopLeavesTheWindowAnsweringAndEndsWithTheDialogOfARefusal) {
 
     const RondelWindow::Dialog dialog = w.WaitForDialog();
     EXPECT_EQ(dialog.caption, "エラー");
-    EXPECT_EQ(dialog.text, "起動要求にサービスが時間内に応答しません。");
+    EXPECT_EQ(dialog.text, "停止要求にサービスが時間内に応答しません。");
     EXPECT_EQ(::GetWindow(dialog.window, GW_OWNER), w.Main()) << "the dialog belongs to the window";
     EXPECT_FALSE(::IsWindowEnabled(w.Main())) << "which waits for it";
     EXPECT_TRUE(w.Answer(dialog, IDOK));
