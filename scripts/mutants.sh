@@ -23,8 +23,11 @@ mutants=(
   "src/model/ServiceModel.cpp|    can.restart = can.stop;|    can.restart = true;|restart is offered for a service that cannot be stopped"
   "src/catalogue/CatalogueCsv.cpp|    if (text.find_first_of(\"\\\",\\r\\n\") == std::string_view::npos)|    if (text.find_first_of(\"\\\"\\r\\n\") == std::string_view::npos)|a CSV field holding a comma is not quoted"
   "src/model/ServiceModel.cpp|tab.pause = tab.resume = false;|tab.pause = false;|a paused service that takes no continue is offered 再開"
-  "src/model/ServiceModel.cpp|    can.update = startChoice_.has_value() && idle;|    can.update = idle;|更新 is offered with no start type chosen"
-  "src/control/ServiceState.cpp|                shown.startItem.reset();||a missing \"Start\" shows as 無効 instead of no start type"
+  "src/model/ServiceModel.cpp|    can.update = can.startType && startChoice_.has_value() && idle;|    can.update = can.startType && idle;|更新 is offered with no start type chosen"
+  "src/control/ServiceState.cpp|    ServiceDetailsShown shown;|    ServiceDetailsShown shown; shown.startItem = 2;|a start type that cannot be read (no \"Start\", no key) shows as 無効"
+  "src/model/ServiceModel.cpp|    can.startType = !details_.keyMissing;|    can.startType = true;|a service without a key offers a start type to set"
+  "src/control/ServiceCommands.cpp|    if (!service_) return openError_ != 0 ? openError_ : kErrorInvalidHandle;|    if (!service_) return kErrorInvalidHandle;|the error of opening the service is dropped"
+  "src/control/ServiceCommands.cpp|kTimeOutTexts[static_cast<std::size_t>(command)]|kTimeOutTexts[static_cast<std::size_t>(command) * 0]|every time-out is told as a start's"
 )
 
 build_and_test() {
