@@ -198,17 +198,22 @@ TEST(RondelList, ListsEveryServiceExactlyOnceWith250MoreRegistered) {
     EXPECT_EQ(times.size(), AllWin32Services().size()) << "and nothing but the machine's services";
 }
 
-TEST(RondelList, VersionFromItsResourceAndUsageWithExitCode2ForAnyOtherArgument) {
+TEST(RondelList, VersionAndHelpOnStdoutAndTheUsageWithExitCode2ForAnyOtherArgument) {
+    const std::string version = std::string("RondelList ") + RONDEL_VERSION + "\r\n";
     const struct {
         std::string arguments;
         DWORD exitCode;
-        std::string out;
+        std::string out;  // "usage": the help, which begins with the usage
     } cases[] = {
-        {"--version", 0, std::string("RondelList ") + RONDEL_VERSION + "\r\n"},
-        {"--help", 2, ""},
+        {"--version", 0, version},
+        {"--help", 0, "usage"},
+        {"-h", 0, "usage"},
+        {"/?", 0, "usage"},
+        {"--help --csv", 2, ""},
         {"-csv", 2, ""},
         {"--CSV", 2, ""},
         {"--csv --version", 2, ""},
+        {"--csv --csv", 2, ""},
         {"--version extra", 2, ""},
         {"\"\"", 2, ""},
     };
@@ -216,7 +221,13 @@ TEST(RondelList, VersionFromItsResourceAndUsageWithExitCode2ForAnyOtherArgument)
         SCOPED_TRACE(c.arguments);
         const Listing listing = RunRondelList(c.arguments);
         EXPECT_EQ(listing.exitCode, c.exitCode);
-        EXPECT_EQ(listing.out, c.out);
+        if (c.out == "usage") {
+            EXPECT_EQ(listing.out.rfind("usage: RondelList.exe [--csv | --version | --help]\r\n", 0), 0u)
+                << listing.out;
+            EXPECT_NE(listing.out.find("--help, -h, /?"), std::string::npos) << "and the options explained";
+        } else {
+            EXPECT_EQ(listing.out, c.out);
+        }
         if (c.exitCode == 2) {
             EXPECT_EQ(listing.err.rfind("usage: RondelList.exe ", 0), 0u) << listing.err;
             EXPECT_EQ(listing.err.find("\r\n"), listing.err.size() - 2) << "one line: " << listing.err;

@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""Where RondelList.exe's text goes, seen from the host.
+
+A standard output that is full (/dev/full) or closed ends with exit code 1 and one line on stderr.
+
+    RondelListOutputTest.py WINE_RUN WINE_ROOT BIN_DIR
+"""
+import os
+import re
+import shlex
+import subprocess
+import sys
+import tempfile
+
+wine_run, root, bin_dir = sys.argv[1:4]
+rondel_list = bin_dir + "/RondelList.exe"
+
+# The test prefix's environment, its server and display started.
+assignments = subprocess.run([wine_run, "--root", root, "--env"], capture_output=True, check=True, text=True)
+wine_env = dict(os.environ)
+for line in assignments.stdout.splitlines():
+    name, _, value = shlex.split(line)[0].partition("=")
+    wine_env[name] = value
+
+
+def run(args, stdout, preexec_fn=None):
+    """Runs RondelList.exe with its stdout as given; stderr goes to a file (a pipe would keep
+    this script waiting for Wine's helpers, which inherit it)."""
+    with tempfile.TemporaryFile() as err:
+        status = subprocess.run(["wine", rondel_list, *args], stdin=subprocess.DEVNULL, stdout=stdout, stderr=err,
+                                env=wine_env, preexec_fn=preexec_fn, timeout=120).returncode
+        err.seek(0)
+        return status, err.read().decode("cp932")
+
+
+def expect_one_line(status, err, pattern, what):
+    assert status == 1, f"{what}: exit code {status}, stderr {err!r}"
+    assert re.fullmatch(pattern + r" \(エラー \d+\)\r\n", err), f"{what}: {err!r}"
+
+
+def close_stdout():
+    os.close(1)
+
+
+for args in ([], ["--csv"]):
+    with open("/dev/full", "wb") as full:
+        expect_one_line(*run(args, full), "出力を書き込めません", f"{args} > /dev/full")
+    expect_one_line(*run(args, None, close_stdout), "出力を書き込めません", f"{args} >&-")
+
+print("ok")
