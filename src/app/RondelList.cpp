@@ -5,12 +5,15 @@
 //                                       page 932
 //   RondelList.exe --csv                the same services as CSV for spreadsheets, UTF-8 without a
 //                                       byte-order mark, with the start type (see FormatCatalogueCsv)
+//   RondelList.exe --csv --output FILE  the CSV into FILE, after a UTF-8 byte-order mark (either
+//                                       order; FILE is written under a name of its own beside it
+//                                       and takes its name only once complete)
 //   RondelList.exe --version            "RondelList " and the product version of its own resource
 //   RondelList.exe --help | -h | /?     the usage, on standard output
 //
 // Exit code 0 when everything was written; 1 when the Service Control Manager cannot be opened,
 // the enumeration ends early, the version cannot be read or a write fails (standard output
-// closed or full: one line on stderr says so); 2 for any other argument (a
+// closed or full, FILE not made: one line on stderr says so); 2 for any other argument (a
 // one-line usage on stderr). A registry error met while reading one service goes to stderr; the
 // service is still listed.
 #include <windows.h>
@@ -29,17 +32,19 @@ using namespace rondel;
 
 namespace {
 
-constexpr char kUsage[] = "usage: RondelList.exe [--csv | --version | --help]\r\n";
+constexpr char kUsage[] = "usage: RondelList.exe [--csv [--output FILE] | --version | --help]\r\n";
 constexpr char kHelp[] =
     "  (なし)                サービスを一行ずつ: タブ番号 (0 実行中、1 一時停止中、2 停止中) と五つの欄、\r\n"
     "                        TAB 区切り、シフト JIS\r\n"
     "  --csv                 同じサービスを CSV で (UTF-8、BOM なし、スタートアップの種類付き)\r\n"
+    "  --csv --output FILE   CSV を FILE に書く (UTF-8、BOM 付き)\r\n"
     "  --version             版を表示する\r\n"
     "  --help, -h, /?        この説明を表示する\r\n"
     "終了コード: 0 完了、1 一覧を読めないか書き込めない、2 引数の誤り\r\n";
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
-// Where the program's text goes: standard output or standard error, the bytes as they stand.
-// The first failed write is remembered and nothing more is written after it.
+// Where the program's text goes: standard output, standard error or the CSV file, the bytes as
+// they stand. The first failed write is remembered and nothing more is written after it.
 class Output {
 public:
     explicit Output(HANDLE handle) : handle_(handle) {}
@@ -76,8 +81,28 @@ private:
 
 std::string ErrorSuffix(DWORD error) { return " (エラー " + std::to_string(error) + ")\r\n"; }
 
+// Writes bytes into file through a file of its own beside it ("FILE.<process id>.tmp"), which
+// takes file's name once it is complete and on the disk; gives the system's error, the file of
+// its own deleted, or 0.
+DWORD WriteWholeFile(const std::string& file, const std::string& bytes) {
+    const std::string temporary = file + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    const HANDLE handle = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
+    Output output(handle);
+    output.Write(bytes);
+    if (!output.Failed() && !::FlushFileBuffers(handle)) output.Fail(::GetLastError());
+    if (!::CloseHandle(handle)) output.Fail(::GetLastError());
+    if (!output.Failed() &&
+        !::MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        output.Fail(::GetLastError());
+    if (output.Failed()) ::DeleteFileA(temporary.c_str());
+    return output.Error();
+}
+
 struct Options {
     enum class Kind { Listing, Csv, Version, Help } kind = Kind::Listing;
+    std::optional<std::string> file;  // --output
 };
 
 // The arguments, or nothing when they are not one of the usage's forms.
@@ -87,10 +112,21 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         const std::string only = argv[1];
         if (only == "--version") options.kind = Options::Kind::Version;
         if (only == "--help" || only == "-h" || only == "/?") options.kind = Options::Kind::Help;
-        if (only == "--csv") options.kind = Options::Kind::Csv;
         if (options.kind != Options::Kind::Listing) return options;
     }
-    if (argc != 1) return std::nullopt;
+    bool csv = false;
+    for (int k = 1; k < argc; ++k) {
+        const std::string argument = argv[k];
+        if (argument == "--csv" && !csv) {
+            csv = true;
+        } else if (argument == "--output" && !options.file && k + 1 < argc && argv[k + 1][0] != '\0') {
+            options.file = argv[++k];
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.file && !csv) return std::nullopt;
+    if (csv) options.kind = Options::Kind::Csv;
     return options;
 }
 
@@ -114,10 +150,17 @@ int List(const Options& options, platform::Platform& system, Output& out, Output
         return 1;
     }
     int exitCode = 0;
-    if (options.kind == Options::Kind::Listing)
+    if (options.kind == Options::Kind::Listing) {
         out.Write(FormatCatalogueListing(catalogue));
-    else
-        out.Write(FormatCatalogueCsv(system, catalogue, platform::Utf8FromCodePage932, result.readErrors));
+    } else {
+        const std::string csv = FormatCatalogueCsv(system, catalogue, platform::Utf8FromCodePage932, result.readErrors);
+        if (!options.file) {
+            out.Write(csv);
+        } else if (const DWORD error = WriteWholeFile(*options.file, kUtf8ByteOrderMark + csv); error != 0) {
+            err.Write("ファイル「" + *options.file + "」に書き込めません" + ErrorSuffix(error));
+            exitCode = 1;
+        }
+    }
     for (const ServiceReadError& error : result.readErrors)
         err.Write(error.serviceName + ": " + UnhandledErrorText(error.message) + "\r\n");
     if (result.enumerationError != 0) {

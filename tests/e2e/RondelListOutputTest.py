@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Where RondelList.exe's text goes, seen from the host.
 
-A standard output that is full (/dev/full) or closed ends with exit code 1 and one line on stderr.
+A standard output that is full (/dev/full) or closed, and an --output FILE that cannot be made or
+fills up, end with exit code 1 and one line on stderr; the file is then not there, and a file of
+that name from before is left as it was.
 
     RondelListOutputTest.py WINE_RUN WINE_ROOT BIN_DIR
 """
 import os
 import re
+import resource
 import shlex
+import signal
 import subprocess
 import sys
 import tempfile
@@ -46,5 +50,25 @@ for args in ([], ["--csv"]):
     with open("/dev/full", "wb") as full:
         expect_one_line(*run(args, full), "出力を書き込めません", f"{args} > /dev/full")
     expect_one_line(*run(args, None, close_stdout), "出力を書き込めません", f"{args} >&-")
+
+
+def fill_up_at_256_bytes():
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a write past the limit then fails with EFBIG
+    resource.setrlimit(resource.RLIMIT_FSIZE, (256, 256))
+
+
+with tempfile.TemporaryDirectory() as scratch:
+    missing = "Z:" + scratch.replace("/", "\\") + "\\no such directory\\一覧.csv"
+    expect_one_line(*run(["--csv", "--output", missing], subprocess.DEVNULL),
+                    "ファイル「" + re.escape(missing) + "」に書き込めません", "a file in a missing directory")
+    with open(scratch + "/before.csv", "wb") as before:
+        before.write(b"from before\r\n")
+    for name in ("before.csv", "new.csv"):
+        target = "Z:" + scratch.replace("/", "\\") + "\\" + name
+        expect_one_line(*run(["--csv", "--output", target], subprocess.DEVNULL, fill_up_at_256_bytes),
+                        "ファイル「" + re.escape(target) + "」に書き込めません", f"{name} filling up")
+    assert os.listdir(scratch) == ["before.csv"], os.listdir(scratch)
+    with open(scratch + "/before.csv", "rb") as before:
+        assert before.read() == b"from before\r\n"
 
 print("ok")

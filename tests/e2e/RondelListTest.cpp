@@ -216,15 +216,20 @@ TEST(RondelList, VersionAndHelpOnStdoutAndTheUsageWithExitCode2ForAnyOtherArgume
         {"--csv --csv", 2, ""},
         {"--version extra", 2, ""},
         {"\"\"", 2, ""},
+        {"--output x.csv", 2, ""},
+        {"--csv --output", 2, ""},
+        {"--output --csv", 2, ""},
+        {"--csv --output \"\"", 2, ""},
+        {"--csv --output a.csv --output b.csv", 2, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
         const Listing listing = RunRondelList(c.arguments);
         EXPECT_EQ(listing.exitCode, c.exitCode);
         if (c.out == "usage") {
-            EXPECT_EQ(listing.out.rfind("usage: RondelList.exe [--csv | --version | --help]\r\n", 0), 0u)
+            EXPECT_EQ(listing.out.rfind("usage: RondelList.exe [--csv [--output FILE] | --version | --help]\r\n", 0), 0u)
                 << listing.out;
-            EXPECT_NE(listing.out.find("--help, -h, /?"), std::string::npos) << "and the options explained";
+            EXPECT_NE(listing.out.find("--csv --output FILE"), std::string::npos) << "and the options explained";
         } else {
             EXPECT_EQ(listing.out, c.out);
         }
