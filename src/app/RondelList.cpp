@@ -11,6 +11,9 @@
 //   RondelList.exe --version            "RondelList " and the product version of its own resource
 //   RondelList.exe --help | -h | /?     the usage, on standard output
 //
+// A console gets the text as UTF-16 (WriteConsoleW), so that it reads right whatever the console's
+// code page; a pipe or a file gets the bytes above unchanged.
+//
 // Exit code 0 when everything was written; 1 when the Service Control Manager cannot be opened,
 // the enumeration ends early, the version cannot be read or a write fails (standard output
 // closed or full, FILE not made: one line on stderr says so); 2 for any other argument (a
@@ -43,18 +46,26 @@ constexpr char kHelp[] =
     "終了コード: 0 完了、1 一覧を読めないか書き込めない、2 引数の誤り\r\n";
 constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
-// Where the program's text goes: standard output, standard error or the CSV file, the bytes as
-// they stand. The first failed write is remembered and nothing more is written after it.
+enum class Encoding { CodePage932, Utf8 };
+
+// Where the program's text goes: standard output, standard error or the CSV file. A console is
+// given UTF-16; anything else the bytes as they stand. The first failed write is remembered and
+// nothing more is written after it.
 class Output {
 public:
-    explicit Output(HANDLE handle) : handle_(handle) {}
+    explicit Output(HANDLE handle) : handle_(handle) {
+        DWORD mode = 0;
+        console_ = ::GetConsoleMode(handle, &mode) != 0;
+    }
 
-    void Write(const std::string& bytes) {
+    void Write(const std::string& bytes, Encoding encoding = Encoding::CodePage932) {
         if (error_ != 0 || bytes.empty()) return;
         if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {  // a closed standard handle
             Fail(ERROR_INVALID_HANDLE);
-        } else {
+        } else if (!console_) {
             WriteBytes(bytes);
+        } else {
+            WriteWide(encoding == Encoding::Utf8 ? platform::ToWide(bytes, CP_UTF8) : platform::WideFromCodePage932(bytes));
         }
     }
 
@@ -75,7 +86,20 @@ private:
         }
     }
 
+    void WriteWide(const std::wstring& text) {
+        for (std::size_t done = 0; done < text.size();) {
+            std::size_t size = std::min<std::size_t>(text.size() - done, 8192);
+            if (done + size < text.size() && IS_HIGH_SURROGATE(text[done + size - 1])) --size;  // a pair stays whole
+            DWORD written = 0;
+            if (!::WriteConsoleW(handle_, text.data() + done, static_cast<DWORD>(size), &written, nullptr))
+                return Fail(::GetLastError());
+            if (written == 0) return Fail(ERROR_WRITE_FAULT);
+            done += written;
+        }
+    }
+
     HANDLE handle_;
+    bool console_ = false;
     DWORD error_ = 0;
 };
 
@@ -155,7 +179,7 @@ int List(const Options& options, platform::Platform& system, Output& out, Output
     } else {
         const std::string csv = FormatCatalogueCsv(system, catalogue, platform::Utf8FromCodePage932, result.readErrors);
         if (!options.file) {
-            out.Write(csv);
+            out.Write(csv, Encoding::Utf8);
         } else if (const DWORD error = WriteWholeFile(*options.file, kUtf8ByteOrderMark + csv); error != 0) {
             err.Write("ファイル「" + *options.file + "」に書き込めません" + ErrorSuffix(error));
             exitCode = 1;

@@ -3,9 +3,11 @@
 
 A standard output that is full (/dev/full) or closed, and an --output FILE that cannot be made or
 fills up, end with exit code 1 and one line on stderr; the file is then not there, and a file of
-that name from before is left as it was.
+that name from before is left as it was. A console (a pseudo-terminal, which Wine gives a console
+of its own) reads the text right in a code page other than 932: Wine is started in C.UTF-8 there,
+whose console code page is 437, in a prefix of its own.
 
-    RondelListOutputTest.py WINE_RUN WINE_ROOT BIN_DIR
+    RondelListOutputTest.py WINE_RUN WINE_ROOT BIN_DIR CONSOLE_PREFIX
 """
 import os
 import re
@@ -16,7 +18,7 @@ import subprocess
 import sys
 import tempfile
 
-wine_run, root, bin_dir = sys.argv[1:4]
+wine_run, root, bin_dir, console_prefix = sys.argv[1:5]
 rondel_list = bin_dir + "/RondelList.exe"
 
 # The test prefix's environment, its server and display started.
@@ -71,4 +73,28 @@ with tempfile.TemporaryDirectory() as scratch:
     with open(scratch + "/before.csv", "rb") as before:
         assert before.read() == b"from before\r\n"
 
+# The console: a prefix of its own (made once), in C.UTF-8.
+console_env = {name: value for name, value in os.environ.items() if name != "DISPLAY"}
+console_env.update(WINEPREFIX=console_prefix, WINEARCH="win64", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                   LANG="C.UTF-8", LC_ALL="C.UTF-8")
+if not os.path.exists(console_prefix + "/.rondel-ready"):
+    subprocess.run(["wineboot", "-u"], env=console_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=300)
+    subprocess.run(["wineserver", "-w"], env=console_env, timeout=300)
+    open(console_prefix + "/.rondel-ready", "w").close()
+try:
+    for args, expected in (
+        (["--help"], "CSV を FILE に書く (UTF-8、BOM 付き)"),  # the program's own code page 932 text
+        ([], "不明\t不明\t"),  # the company and description of a service without version strings
+        (["--csv"], ",不明,不明,"),  # UTF-8
+    ):
+        command = "wine " + " ".join(shlex.quote(a) for a in [rondel_list, *args])
+        shown = subprocess.run(["script", "-qec", command, "/dev/null"], env=console_env, stdin=subprocess.DEVNULL,
+                               capture_output=True, timeout=120)
+        assert shown.returncode == 0, (args, shown.returncode, shown.stdout)
+        # The terminal's escapes and white space (TABs become spaces, long lines are wrapped) taken out.
+        text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\s", "", shown.stdout.decode("utf-8", "replace"))
+        assert re.sub(r"\s", "", expected) in text, (args, text[:400])
+finally:
+    subprocess.run(["wineserver", "-k"], env=console_env, timeout=60)
 print("ok")
