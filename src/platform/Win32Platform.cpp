@@ -12,6 +12,7 @@
 
 #include "platform/Win32Handles.h"
 #include "toolkit/Bitmap.h"
+#include "utilities/AnsiText.h"
 
 namespace rondel::platform {
 
@@ -777,6 +778,21 @@ std::wstring AnsiToWide(const std::string& text) { return ToWide(text, CP_ACP); 
 
 std::string WideToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
 
-std::string Utf8FromCodePage932(const std::string& text) { return FromWide(ToWide(text, kCodePage932), CP_UTF8); }
+std::wstring WideFromCodePage932(const std::string& text) {
+    // Without MB_ERR_INVALID_CHARS the conversion turns an undefined character into U+30FB and
+    // Wine's takes the byte after a lone lead byte, an ASCII one too, as its trail byte; with it,
+    // one undefined character fails the whole call. Hence the strict reading, run by run.
+    return DecodeCodePage932(text, [](std::string_view characters) -> std::optional<std::wstring> {
+        const int size = static_cast<int>(characters.size());
+        const int length = ::MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, characters.data(), size, nullptr, 0);
+        if (length <= 0) return std::nullopt;
+        std::wstring wide(static_cast<std::size_t>(length), L'\0');
+        if (::MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, characters.data(), size, wide.data(), length) != length)
+            return std::nullopt;
+        return wide;
+    });
+}
+
+std::string Utf8FromCodePage932(const std::string& text) { return FromWide(WideFromCodePage932(text), CP_UTF8); }
 
 }  // namespace rondel::platform

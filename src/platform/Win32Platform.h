@@ -91,8 +91,9 @@ std::string FromWide(const std::wstring& text, unsigned codePage);
 // The same in the system's ANSI code page, which the "A" functions use (932 on Rondel's machines).
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
-// Code-page-932 bytes as UTF-8 (through UTF-16); a byte that is no character of the code page
-// becomes the code page's replacement character.
+// Code-page-932 bytes as UTF-16, or as UTF-8 through it; a byte that begins no character of the
+// code page and a character the code page does not define become U+FFFD (DecodeCodePage932).
+std::wstring WideFromCodePage932(const std::string& text);
 std::string Utf8FromCodePage932(const std::string& text);
 
 }  // namespace rondel::platform

@@ -7,6 +7,53 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
     return 1;
 }
 
+std::size_t StrictCharLength(std::string_view text, std::size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) return 1;
+    if (!IsLeadByte(c) || i + 1 >= text.size()) return 0;
+    const auto trail = static_cast<unsigned char>(text[i + 1]);
+    return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC) ? 2 : 0;
+}
+
+namespace {
+
+constexpr wchar_t kReplacementCharacter = 0xFFFD;
+
+void AppendRun(std::wstring& wide, std::string_view run, const WideDecoder& decode) {
+    if (const std::optional<std::wstring> whole = decode(run)) {
+        wide += *whole;
+        return;
+    }
+    for (std::size_t i = 0; i < run.size();) {
+        const std::size_t length = StrictCharLength(run, i);
+        const std::optional<std::wstring> one = decode(run.substr(i, length));
+        wide += one ? *one : std::wstring(1, kReplacementCharacter);
+        i += length;
+    }
+}
+
+}  // namespace
+
+std::wstring DecodeCodePage932(std::string_view text, const WideDecoder& decode) {
+    std::wstring wide;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size()) {
+            const std::size_t length = StrictCharLength(text, end);
+            if (length == 0) break;
+            end += length;
+        }
+        if (end > i) AppendRun(wide, text.substr(i, end - i), decode);
+        if (end < text.size()) {
+            wide += kReplacementCharacter;
+            ++end;
+        }
+        i = end;
+    }
+    return wide;
+}
+
 std::size_t LastDelimiter(std::string_view text, std::string_view chars) {
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {

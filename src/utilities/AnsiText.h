@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,23 @@ constexpr bool IsLeadByte(unsigned char c) {
 
 // Length in bytes of the character that starts at position i (1 or 2; 1 at the end of text).
 std::size_t CharLength(std::string_view text, std::size_t i);
+
+// Length of the character that starts at position i when the bytes are read strictly: 1 for a
+// single-byte character (0x00-0x7F, 0xA1-0xDF), 2 for a lead byte followed by a trail byte
+// (0x40-0x7E, 0x80-0xFC), 0 when the byte begins no character (0x80, 0xA0, 0xFD-0xFF, a lead
+// byte at the end or before a byte that cannot follow it).
+std::size_t StrictCharLength(std::string_view text, std::size_t i);
+
+// Turns whole characters of code page 932 into wide characters, or gives nothing when one of
+// them is not defined. Windows does it with MultiByteToWideChar (platform::WideFromCodePage932);
+// the native tests with the host's converter.
+using WideDecoder = std::function<std::optional<std::wstring>(std::string_view characters)>;
+
+// Code-page-932 text as wide characters: each byte that begins no character, and each character
+// that decode refuses, becomes U+FFFD; the bytes after it are read on as they stand. The runs of
+// characters between such bytes go to decode whole, and one character at a time only when it
+// refuses the run.
+std::wstring DecodeCodePage932(std::string_view text, const WideDecoder& decode);
 
 // Index of the last byte that is one of `chars` and a character of its own (not the trail
 // byte of a double-byte character), or npos.

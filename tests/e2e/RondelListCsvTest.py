@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""RondelList.exe --csv read by Python's csv module gives the rows of the plain listing.
+"""RondelList.exe --csv read by Python's csv module gives the rows of the plain listing (--output: the same, after a BOM).
 
 Three test services are registered with sc.exe: one running; commas, double quotes and Japanese
 in their texts; the three start types.
@@ -8,8 +8,10 @@ in their texts; the three start types.
 """
 import csv
 import io
+import os
 import subprocess
 import sys
+import tempfile
 
 wine_run, root, bin_dir = sys.argv[1:4]
 
@@ -39,6 +41,9 @@ try:
     assert run("sc.exe", "start", "RondelT_CsvRun").returncode == 0
     plain = run(rondel_list)
     table = run(rondel_list, "--csv")
+    with tempfile.TemporaryDirectory() as scratch:  # holding the file alone when it is done
+        into_file = run(rondel_list, "--output", windows_path(scratch + "/一覧.csv"), "--csv")
+        file_bytes = b"|".join(open(scratch + "/" + name, "rb").read() for name in os.listdir(scratch))
 finally:
     run("sc.exe", "stop", "RondelT_CsvRun")
     for name in services:
@@ -49,6 +54,7 @@ listed = []
 for line in plain.stdout.decode("cp932").split("\r\n")[:-1]:
     tab, rest = line.split("\t", 1)
     listed.append([tab] + rest.split("\t")[:-1])
+assert into_file.returncode == 0 and file_bytes == b"\xef\xbb\xbf" + table.stdout, "a byte-order mark, then the CSV"
 assert table.stdout.endswith(b"\r\n") and b"\n" not in table.stdout.replace(b"\r\n", b""), "records end in CR LF"
 
 rows = list(csv.reader(io.StringIO(table.stdout.decode("utf-8"), newline="")))

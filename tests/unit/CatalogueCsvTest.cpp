@@ -6,6 +6,7 @@
 
 #include "FakePlatform.h"
 #include "catalogue/CatalogueCsv.h"
+#include "utilities/AnsiText.h"
 
 namespace rondel {
 namespace {
@@ -49,6 +50,27 @@ TEST(CsvField, QuotesFieldsHoldingQuoteCommaCrOrLfAndDoublesTheirQuotes) {
     };
     for (const auto& c : cases) EXPECT_EQ(CsvField(c.text), c.field) << c.text;
     EXPECT_EQ(CsvRecord({"0", "a,b", "", "x"}), "0,\"a,b\",,x\r\n");
+}
+
+// Widens each byte as it stands; refuses a run holding 0x85 0x40, as the system's an undefined code.
+std::optional<std::wstring> Widen(std::string_view run) {
+    if (run.find("\x85\x40") != std::string_view::npos) return std::nullopt;
+    std::wstring wide;
+    for (const char c : run) wide += static_cast<unsigned char>(c);
+    return wide;
+}
+
+TEST(DecodeCodePage932, BytesThatBeginNoCharacterAndRefusedCharactersBecomeTheReplacementCharacter) {
+    const struct {
+        std::string bytes;
+        std::wstring text;  // each byte widened, U+FFFD
+    } cases[] = {
+        {"a\xB1\xDF\x81\x40\x9F\xFC\xE0\x7E", L"a\xB1\xDF\x81\x40\x9F\xFC\xE0\x7E"},  // single and double bytes
+        {"\x80\xA0\xFD\xFE\xFF" "a\x82", L"\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD" L"a\xFFFD"},  // a lead byte at the end too
+        {"\x81 \x81\x7F\x81\xFD", L"\xFFFD \xFFFD\x7F\xFFFD\xFFFD"},  // before a byte that is no trail byte
+        {"x\x85\x40y\x82\xA0", L"x\xFFFDy\x82\xA0"},    // refused: the rest of the run still converted
+    };
+    for (const auto& c : cases) EXPECT_EQ(DecodeCodePage932(c.bytes, Widen), c.text) << ::testing::PrintToString(c.bytes);
 }
 
 class CatalogueCsvTest : public ::testing::Test {
