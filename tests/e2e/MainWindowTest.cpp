@@ -178,7 +178,6 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     // Maximised: no grip (nothing to drag). The last item selected there stays in view when
     // the window is restored.
     const auto hasGrip = [&] { return (::GetWindowLongA(w.Control(kIdStatusBar), GWL_STYLE) & SBARS_SIZEGRIP) != 0; };
-    EXPECT_TRUE(hasGrip());
     ::PostMessageA(w.Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     ASSERT_TRUE(WaitFor([&] { return ::IsZoomed(w.Main()) && !hasGrip(); }, 5000));
     ASSERT_TRUE(w.ChooseTab(2));
@@ -193,8 +192,7 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     ::GetClientRect(listBox, &listClient);
     const int top = static_cast<int>(::SendMessageA(listBox, LB_GETTOPINDEX, 0, 0));
     const int shown = listClient.bottom / static_cast<int>(::SendMessageA(listBox, LB_GETITEMHEIGHT, 0, 0));
-    EXPECT_LT(shown, last + 1);
-    EXPECT_TRUE(top <= last && last < top + shown) << top << " " << shown;
+    EXPECT_TRUE(top <= last && last < top + shown && shown <= last) << top << " " << shown;
 
     // 閉じる(&C) closes the window, which ends the program.
     w.Click(kIdClose);
