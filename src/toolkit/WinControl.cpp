@@ -193,7 +193,7 @@ bool HoldsFocus(HWND window) {
 void TWinControl::SetVisible(bool visible) {
     visible_ = visible;
     if (!handle_) return;
-    const bool losesFocus = !visible && HoldsFocus(handle_);
+    const bool losesFocus = !visible && parent_ != nullptr && HoldsFocus(handle_);
     ::ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
     if (losesFocus) SendToForm(kFocusLost, 0, 0);
 }
@@ -203,7 +203,7 @@ bool TWinControl::Enabled() const { return handle_ ? ::IsWindowEnabled(handle_) 
 void TWinControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
     if (!handle_) return;
-    const bool losesFocus = !enabled && HoldsFocus(handle_);
+    const bool losesFocus = !enabled && parent_ != nullptr && HoldsFocus(handle_);
     ::EnableWindow(handle_, enabled ? TRUE : FALSE);
     if (losesFocus) SendToForm(kFocusLost, 0, 0);
 }

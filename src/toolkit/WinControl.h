@@ -28,8 +28,8 @@ class TTimer;
 std::string WindowText(HWND window);
 
 inline constexpr UINT kReflectedBase = WM_APP + 0x3000;
-// Sent to the form when the control with the keyboard focus has been disabled or hidden (the
-// system then leaves the focus nowhere).
+// Sent to the form when a control of it with the keyboard focus has been disabled or hidden
+// (the system then leaves the focus nowhere). A form hidden or disabled itself sends nothing.
 inline constexpr UINT kFocusLost = WM_APP + 0x2F01;
 constexpr UINT Reflected(UINT message) { return kReflectedBase + message; }
 
