@@ -13,7 +13,7 @@ mutants=(
   "src/catalogue/ServiceCatalogue.cpp|            if (at[i] > at[j]) {|            if (at[i] >= at[j]) {|the exchange sort swaps equal names"
   "src/catalogue/ServiceCatalogue.cpp|    return static_cast<unsigned char>(*p) > static_cast<unsigned char>(*q);|    return static_cast<unsigned char>(*p) >= static_cast<unsigned char>(*q);|a name counts as greater than an equal one"
   "src/catalogue/ServiceCatalogue.cpp|    if (n < 2) return;|    if (n < 2) { items.clear(); return; }|a list of one item loses it"
-  "src/utilities/Paths.cpp|    const bool doubleCounts = Count(text, '\"') >= 2;|    const bool doubleCounts = Count(text, '\"') >= 1;|a single unpaired double quote counts as a quote"
+  "src/catalogue/Paths.cpp|    const bool doubleCounts = Count(text, '\"') >= 2;|    const bool doubleCounts = Count(text, '\"') >= 1;|a single unpaired double quote counts as a quote"
   "src/listbox/GraphicListBox.cpp|            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 2};|            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 1};|blGlyphBottom puts the glyph a row too high"
   "src/listbox/GraphicListBox.cpp|    if (flat_ && selected) canvas.DrawFocusRect(rect);|    if (flat_ && selected) { canvas.DrawFocusRect(rect); canvas.DrawFocusRect(rect); }|the focus rectangle is drawn twice on one surface (and so vanishes)"
   "src/control/DependencyLookup.cpp|        if (end == begin) break;||the walk over DependOnService does not stop at the empty name"

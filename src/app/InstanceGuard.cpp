@@ -1,10 +1,9 @@
 #include "app/InstanceGuard.h"
 
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 
-const char kApplicationTitle[] = "ロンデル";
 const char kApplicationWindowClass[] = "RondelApplication";
 
 std::string FileNamePart(const std::string& path) {

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "text/ApplicationTitle.h"
 
 namespace rondel {
 
-// "ロンデル": the title of the application window, which a second start looks for together
-// with its class.
-extern const char kApplicationTitle[];
+// The class of the application window, which a second start looks for together with its title
+// (kApplicationTitle).
 extern const char kApplicationWindowClass[];
 
 // The file-name part of a path: the text after its last backslash or colon.

@@ -27,9 +27,9 @@
 
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/ServiceCatalogue.h"
+#include "catalogue/WexFunc.h"
 #include "platform/Win32Platform.h"
-#include "toolkit/ErrorText.h"
-#include "utilities/WexFunc.h"
+#include "text/ErrorText.h"
 
 using namespace rondel;
 

@@ -1,9 +1,9 @@
 #include "catalogue/CatalogueCsv.h"
 
+#include "catalogue/RegistryKey.h"
+#include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
-#include "control/ServiceState.h"
-#include "control/StartType.h"
-#include "toolkit/RegistryKey.h"
+#include "catalogue/StartTypeItems.h"
 
 namespace rondel {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "catalogue/ServiceEntry.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

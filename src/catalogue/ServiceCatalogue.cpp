@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <numeric>
 
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
-#include "toolkit/RegistryKey.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
 
 namespace rondel {
 

@@ -1,8 +1,8 @@
 #include "catalogue/ServiceDetails.h"
 
-#include "toolkit/RegistryKey.h"
-#include "utilities/AnsiText.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/RegistryKey.h"
+#include "catalogue/WexFunc.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 
@@ -69,6 +69,19 @@ RawHandle ExecutableCache::IconOf(const std::string& executablePath) {
     }
     iconByPath_.emplace(executablePath, icon);
     return icon;
+}
+
+ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::string& serviceName) {
+    ServiceRegistryDetails details;
+    // The key object closes the key on every way out, errors included.
+    RegistryKey key(system.registry, kHkeyLocalMachine);
+    if (!key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) {
+        details.keyMissing = true;
+        return details;
+    }
+    details.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
+    details.startValue = static_cast<uint32_t>(key.ReadInteger("Start"));
+    return details;
 }
 
 std::string ServiceKeyPath(const std::string& serviceName) {

@@ -17,6 +17,18 @@ namespace rondel {
 // The service's key under HKEY_LOCAL_MACHINE, written from the root: "\SYSTEM\...\<name>".
 std::string ServiceKeyPath(const std::string& serviceName);
 
+struct ServiceRegistryDetails {
+    std::string description;  // "Description", an indirect "@file,-id" text resolved
+    uint32_t startValue = 0;  // "Start"
+    bool keyMissing = false;  // the service has no key that opens: it has no start type to show
+};
+
+// From "\SYSTEM\CurrentControlSet\Services\<name>" under HKEY_LOCAL_MACHINE. A key that does
+// not open gives an empty description, start value 0 and keyMissing (the CSV then shows no
+// start type). A Description of the wrong kind, or a
+// Start that is missing or of the wrong kind, raises RegistryError.
+ServiceRegistryDetails ReadServiceRegistryDetails(platform::Platform& system, const std::string& serviceName);
+
 // A stored display name or description of the form "@file,-id" names a string resource; this
 // gives the text it names, or the stored text when it cannot be resolved.
 std::string ResolveIndirectString(platform::IShell& shell, const std::string& stored);

@@ -1,6 +1,6 @@
 #include "catalogue/ServiceEntry.h"
 
-#include "toolkit/StringList.h"
+#include "text/StringList.h"
 
 namespace rondel {
 

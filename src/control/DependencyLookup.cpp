@@ -4,10 +4,10 @@
 #include <limits>
 #include <set>
 
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
-#include "toolkit/RegistryKey.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

@@ -1,25 +1,12 @@
 #include "control/ServiceState.h"
 
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
 #include "control/StartType.h"
-#include "toolkit/RegistryKey.h"
 
 namespace rondel {
 
 using namespace platform;
-
-ServiceRegistryDetails ReadServiceRegistryDetails(Platform& system, const std::string& serviceName) {
-    ServiceRegistryDetails details;
-    // The key object closes the key on every way out, errors included.
-    RegistryKey key(system.registry, kHkeyLocalMachine);
-    if (!key.OpenKey(ServiceKeyPath(serviceName), kKeyRead)) {
-        details.keyMissing = true;
-        return details;
-    }
-    details.description = ResolveIndirectString(system.shell, key.ReadString("Description"));
-    details.startValue = static_cast<uint32_t>(key.ReadInteger("Start"));
-    return details;
-}
 
 ServiceDetailsShown ReadRegistryDetailsShown(Platform& system, const std::string& serviceName,
                                              std::string& readError) {

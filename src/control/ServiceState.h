@@ -11,18 +11,6 @@
 
 namespace rondel {
 
-struct ServiceRegistryDetails {
-    std::string description;  // "Description", an indirect "@file,-id" text resolved
-    uint32_t startValue = 0;  // "Start"
-    bool keyMissing = false;  // the service has no key that opens: it has no start type to show
-};
-
-// From "\SYSTEM\CurrentControlSet\Services\<name>" under HKEY_LOCAL_MACHINE. A key that does
-// not open gives an empty description, start value 0 and keyMissing (the CSV then shows no
-// start type). A Description of the wrong kind, or a
-// Start that is missing or of the wrong kind, raises RegistryError.
-ServiceRegistryDetails ReadServiceRegistryDetails(platform::Platform& system, const std::string& serviceName);
-
 // What the details panel shows of a service beyond its list entry.
 struct ServiceDetailsShown {
     std::string description;        // "Description", an indirect text resolved

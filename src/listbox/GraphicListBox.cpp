@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "text/AnsiText.h"
+#include "text/StringList.h"
 #include "toolkit/Bitmap.h"
-#include "toolkit/StringList.h"
 #include "toolkit/WindowDC.h"
-#include "utilities/AnsiText.h"
 
 namespace rondel {
 

@@ -1,7 +1,7 @@
 #include "model/ServiceModel.h"
 
 #include "control/StartType.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

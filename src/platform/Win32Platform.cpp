@@ -10,9 +10,9 @@
 #include <cstring>
 #include <map>
 
+#include "platform/PixelBitmap.h"
 #include "platform/Win32Handles.h"
-#include "toolkit/Bitmap.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel::platform {
 

@@ -5,14 +5,11 @@
 
 #include <windows.h>
 
+#include "platform/PixelBitmap.h"
 #include "platform/Win32Handles.h"
 #include "toolkit/Canvas.h"
 
 namespace rondel {
-
-// A 32-bit top-down bitmap whose pixels (0xAARRGGBB words, top row first) *bits points at;
-// empty when it cannot be made.
-unique_hbitmap CreatePixelBitmap(HDC dc, int width, int height, DWORD** bits);
 
 class TBitmap {
 public:

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

@@ -4,13 +4,14 @@
 
 #include <stdexcept>
 
-#include "toolkit/ErrorText.h"
+#include "text/ApplicationTitle.h"
+#include "text/ErrorText.h"
 
 namespace rondel {
 
 void ShowUnhandledError(const std::string& message, HWND owner) {
     const std::string text = UnhandledErrorText(message);
-    ::MessageBoxA(owner != nullptr ? owner : ::GetActiveWindow(), text.c_str(), "ロンデル", MB_OK | MB_ICONERROR);
+    ::MessageBoxA(owner != nullptr ? owner : ::GetActiveWindow(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 void ShowCurrentException(HWND owner) noexcept {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

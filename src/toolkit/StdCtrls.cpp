@@ -1,7 +1,7 @@
 #include "toolkit/StdCtrls.h"
 
+#include "text/AnsiText.h"
 #include "toolkit/WindowDC.h"
-#include "utilities/AnsiText.h"
 
 namespace rondel {
 

@@ -3,15 +3,16 @@
 #include <algorithm>
 
 #include "catalogue/ServiceEntry.h"
+#include "catalogue/WexFunc.h"
 #include "control/StartType.h"
+#include "text/ApplicationTitle.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Layout.h"
 #include "toolkit/Menus.h"
+#include "toolkit/MessageDialog.h"
 #include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
-#include "utilities/MessageDialog.h"
-#include "utilities/WexFunc.h"
 
 namespace rondel {
 
@@ -66,7 +67,7 @@ TForm1::~TForm1() {
 }
 
 void TForm1::SetUpControls() {
-    SetCaption("ロンデル");
+    SetCaption(kApplicationTitle);
     SetIconResource(kProgramIconId);
     SetMinimumSize(kForm1MinWidth, kForm1MinHeight);
     SetMainForm(true);

@@ -8,10 +8,10 @@
 #include "control/DependencyLookup.h"
 #include "control/ServiceRestart.h"
 #include "control/StartType.h"
+#include "toolkit/MessageDialog.h"
+#include "ui/HomePage.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
-#include "utilities/HomePage.h"
-#include "utilities/MessageDialog.h"
 
 namespace rondel {
 

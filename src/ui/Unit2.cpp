@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceEntry.h"
 #include "toolkit/Layout.h"
-#include "toolkit/RegistryKey.h"
+#include "toolkit/MessageDialog.h"
 #include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
 #include "ui/Unit1.h"
-#include "utilities/MessageDialog.h"
 
 namespace rondel {
 

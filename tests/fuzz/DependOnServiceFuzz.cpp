@@ -9,7 +9,7 @@
 #include "catalogue/ServiceCatalogue.h"
 #include "catalogue/ServiceEntry.h"
 #include "control/DependencyLookup.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

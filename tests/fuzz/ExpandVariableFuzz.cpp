@@ -5,8 +5,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "utilities/AnsiText.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
+#include "text/AnsiText.h"
 
 namespace {
 

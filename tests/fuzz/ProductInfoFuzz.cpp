@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "FuzzSupport.h"
 #include "catalogue/ServiceEntry.h"
-#include "toolkit/StringList.h"
+#include "text/StringList.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "FakePlatform.h"
 #include "catalogue/CatalogueCsv.h"
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 namespace {

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceEntry.h"
 #include "control/DependencyLookup.h"
-#include "toolkit/RegistryKey.h"
 
 namespace rondel {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FakePlatform.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
 
 namespace rondel {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
 
 namespace rondel {
 namespace {

@@ -5,10 +5,11 @@
 #include <functional>
 
 #include "FakePlatform.h"
+#include "catalogue/ServiceDetails.h"
+#include "catalogue/RegistryKey.h"
 #include "control/ServiceCommands.h"
 #include "control/ServiceState.h"
 #include "control/StartType.h"
-#include "toolkit/RegistryKey.h"
 
 namespace rondel {
 namespace {

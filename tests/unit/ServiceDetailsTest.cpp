@@ -4,8 +4,8 @@
 #include <string>
 
 #include "FakePlatform.h"
+#include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
-#include "toolkit/RegistryKey.h"
 
 namespace rondel {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "DialogAnswer.h"
 #include "FormSupport.h"
-#include "MixedMachine.h"
 #include "ListBoxTestSupport.h"
+#include "MixedMachine.h"
 #include "catalogue/ServiceEntry.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"

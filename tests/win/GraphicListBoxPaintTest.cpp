@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ListBoxTestSupport.h"
-#include "toolkit/StringList.h"
+#include "text/StringList.h"
 
 namespace rondel::testing {
 namespace {

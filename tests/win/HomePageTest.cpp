@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "DialogAnswer.h"
-#include "MixedMachine.h"
 #include "FixturePaths.h"
+#include "MixedMachine.h"
 #include "toolkit/Dde.h"
 #include "toolkit/Form.h"
-#include "utilities/HomePage.h"
+#include "ui/HomePage.h"
 
 namespace rondel::testing {
 namespace {

@@ -12,10 +12,11 @@
 
 #include "FixturePaths.h"
 #include "HostileSupport.h"
+#include "catalogue/RegistryKey.h"
+#include "catalogue/ServiceDetails.h"
 #include "control/DependencyLookup.h"
 #include "control/ServiceState.h"
 #include "platform/Win32Platform.h"
-#include "toolkit/RegistryKey.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "toolkit/StringList.h"
+#include "text/StringList.h"
 #include "toolkit/WindowDC.h"
 
 namespace rondel::testing {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "DialogAnswer.h"
-#include "utilities/MessageDialog.h"
+#include "toolkit/MessageDialog.h"
 
 namespace rondel::testing {
 namespace {

@@ -17,9 +17,9 @@
 #include "FormSupport.h"
 #include "ListBoxTestSupport.h"
 #include "platform/Win32Platform.h"
+#include "toolkit/MessageDialog.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
-#include "utilities/MessageDialog.h"
 
 namespace rondel::testing {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "FixturePaths.h"
 #include "TestService.h"
+#include "catalogue/ServiceDetails.h"
 #include "control/ServiceState.h"
 #include "control/StartType.h"
 #include "platform/Win32Platform.h"

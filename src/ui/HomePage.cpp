@@ -1,10 +1,10 @@
-#include "utilities/HomePage.h"
+#include "ui/HomePage.h"
 
 #include <windows.h>
 
+#include "catalogue/WexFunc.h"
 #include "toolkit/Dde.h"
-#include "utilities/MessageDialog.h"
-#include "utilities/WexFunc.h"
+#include "toolkit/MessageDialog.h"
 
 namespace rondel {
 

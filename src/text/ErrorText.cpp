@@ -1,4 +1,4 @@
-#include "toolkit/ErrorText.h"
+#include "text/ErrorText.h"
 
 namespace rondel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
 
 namespace rondel {
 

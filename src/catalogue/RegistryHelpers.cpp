@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/RegistryKey.h"
-#include "utilities/AnsiText.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/RegistryKey.h"
+#include "catalogue/WexFunc.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

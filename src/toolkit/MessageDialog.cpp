@@ -1,11 +1,11 @@
-#include "utilities/MessageDialog.h"
+#include "toolkit/MessageDialog.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/InstanceGuard.h"
+#include "text/ApplicationTitle.h"
 #include "toolkit/Button.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/StdCtrls.h"

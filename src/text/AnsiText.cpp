@@ -1,4 +1,4 @@
-#include "utilities/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

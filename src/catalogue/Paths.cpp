@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "utilities/AnsiText.h"
-#include "utilities/WexFunc.h"
+#include "catalogue/WexFunc.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
 

@@ -1,4 +1,4 @@
-#include "toolkit/RegistryKey.h"
+#include "catalogue/RegistryKey.h"
 
 namespace rondel {
 

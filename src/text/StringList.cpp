@@ -1,4 +1,4 @@
-#include "toolkit/StringList.h"
+#include "text/StringList.h"
 
 namespace rondel {
 
