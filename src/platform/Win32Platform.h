@@ -1,4 +1,6 @@
-// The platform seam over the real Win32 API ("A" functions, code page 932).
+// The platform seam over the real Win32 API ("A" functions, code page 932). Each interface is
+// built in a file of its own (Win32Services, Win32Registry, Win32Files, Win32Shell); this
+// header's own file holds the environment, the atoms and the text conversions.
 #pragma once
 
 #include "platform/Platform.h"

@@ -8,6 +8,7 @@
 #include "catalogue/ServiceCatalogue.h"
 #include "catalogue/ServiceEntry.h"
 #include "control/DependencyLookup.h"
+#include "platform/IconResources.h"
 
 namespace rondel {
 namespace {
@@ -17,6 +18,30 @@ using namespace platform;
 using namespace std::string_literals;
 
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A PE32+ whose one section holds a resource tree at file offset 0x200, the root's single entry
+// an icon type whose directory lies at typeOffset from the root.
+std::vector<uint8_t> ExecutableWithIconTypeAt(uint32_t typeOffset) {
+    std::vector<uint8_t> f(0x218, 0);
+    const auto put16 = [&](std::size_t at, uint32_t v) { f[at] = static_cast<uint8_t>(v), f[at + 1] = static_cast<uint8_t>(v >> 8); };
+    const auto put32 = [&](std::size_t at, uint32_t v) { put16(at, v & 0xFFFF), put16(at + 2, v >> 16); };
+    put16(0, 0x5A4D), put32(60, 64), put32(64, 0x4550), put16(70, 1), put16(84, 240);  // MZ, PE, one section
+    put16(88, 0x20B), put32(148, 0x200), put32(196, 16), put32(216, 0x1000), put32(220, 24);  // resources at 0x1000
+    put32(336, 24), put32(340, 0x1000), put32(344, 24), put32(348, 0x200);  // the section: 0x1000 at 0x200
+    put16(0x20E, 1), put16(0x210, 3), put32(0x214, 0x80000000u | typeOffset);  // the root: RT_ICON
+    return f;
+}
+
+TEST(FuzzRegression, AResourceDirectoryIsReadForItsCountOnlyWithinTheFile) {
+    // The count of a directory past the end was read before its place was checked.
+    for (const uint32_t typeOffset : {0x10000u, 0x14u, 0x8u}) {
+        const std::vector<uint8_t> bytes = ExecutableWithIconTypeAt(typeOffset);
+        MemorySource source(bytes);
+        ByteReader file(source);
+        EXPECT_FALSE(IconsLieWithin(file)) << typeOffset;
+        EXPECT_FALSE(file.Failed()) << "read outside the file, " << typeOffset;
+    }
+}
 
 TEST(FuzzRegression, DependencyNamesThatDoNotSplitBackWholeAreStillListedOnce) {
     // A name's item is split to compare names: a TAB or line break in it made every

@@ -1,0 +1,97 @@
+#include "platform/Win32Platform.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/VersionBlock.h"
+#include "platform/Win32Casts.h"
+#include "platform/Win32Handles.h"
+#include "text/AnsiText.h"
+
+namespace rondel::platform {
+
+namespace {
+
+// A path as the system's "A" query converts it before walking the block.
+std::u16string WidePath(const std::string& path) {
+    const std::wstring wide = AnsiToWide(path);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string Win32FileSystem::ModuleFileName() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+uint32_t Win32FileSystem::VersionInfoSize(const std::string& file) {
+    DWORD handle = 0;
+    return ::GetFileVersionInfoSizeA(file.c_str(), &handle);
+}
+
+bool Win32FileSystem::ReadVersionInfo(const std::string& file, std::span<uint8_t> block) {
+    return ::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) != FALSE;
+}
+
+std::vector<uint8_t> Win32FileSystem::VersionBlock(const std::string& file) {
+    // GetFileVersionInfoSizeA and GetFileVersionInfoA each load the file (a few milliseconds
+    // under Wine). A block of a generous size is read in one load instead. The queries use twice
+    // the block's length word and 4 (its "A" strings go into the second half), whatever the
+    // resource really holds: a block whose length says more is read again into that much room,
+    // zeros past the data, never into the size the system reports for the resource.
+    constexpr std::size_t kFirstGuess = 16384;
+    std::vector<uint8_t> block(kFirstGuess, 0);
+    if (!::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
+    const std::size_t room = 2 * std::size_t{WordAt(block, 0)} + 4;
+    if (room > block.size()) {
+        block.assign(room, 0);
+        if (!::GetFileVersionInfoA(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) return {};
+    }
+    return block;
+}
+
+std::optional<std::vector<uint32_t>> Win32FileSystem::QueryTranslations(std::span<const uint8_t> block) {
+    const char* const path = "\\VarFileInfo\\Translation";
+    if (!VersionQueryStaysInBlock(block, WidePath(path))) return std::nullopt;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), path, &value, &length) || value == nullptr) return std::nullopt;
+    const auto* p = static_cast<const uint8_t*>(value);
+    if (p < block.data() || p + length > block.data() + block.size()) return std::nullopt;
+    std::vector<uint32_t> entries(length / 4);
+    if (entries.empty()) return std::nullopt;
+    std::memcpy(entries.data(), p, entries.size() * 4);
+    return entries;
+}
+
+std::optional<std::string> Win32FileSystem::QueryString(std::span<const uint8_t> block,
+                                                        const std::string& subBlock) {
+    if (!VersionQueryStaysInBlock(block, WidePath(subBlock))) return std::nullopt;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), subBlock.c_str(), &value, &length)) return std::nullopt;
+    if (value == nullptr || length == 0) return std::string();
+    // Up to its NUL; a value stored without one ends with its length, not with what follows.
+    std::optional<std::string> text = StringInBuffer(static_cast<const char*>(value), block.data(), block.size());
+    if (text && text->size() > length) text->resize(length);
+    return text;
+}
+
+}  // namespace rondel::platform
