@@ -10,4 +10,13 @@ inline constexpr int kPanelButtonWidth = 88;
 inline constexpr int kPanelButtonHeight = 31;
 inline constexpr int kStatusBarHeight = 19;
 
+// The main window's own sizes.
+inline constexpr int kEditHeight = 20;
+inline constexpr int kCommandButtonWidth = 120;
+inline constexpr int kCommandButtonHeight = 25;
+inline constexpr int kButtonBarHeight = 28;
+inline constexpr int kStartListWidth = 89;
+// Tall enough for the three items when the list is open.
+inline constexpr int kStartListOpenHeight = 120;
+
 }  // namespace rondel
