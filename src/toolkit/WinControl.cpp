@@ -16,9 +16,6 @@ int NextControlId() {
     return next++;
 }
 
-// Marks a window as one of ours, whatever its class: the property holds its object.
-const char kObjectProperty[] = "Rondel.Control";
-
 }  // namespace
 
 std::string WindowText(HWND window) {
@@ -45,8 +42,12 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) {
-    if (window == nullptr) return nullptr;
-    return static_cast<TWinControl*>(::GetPropA(window, kObjectProperty));
+    // A window is bound to its object once, in its user data; the data is ours only in a window
+    // whose procedure is ours (of a class of ours, or subclassed), whatever its class.
+    if (window == nullptr ||
+        ::GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcedure))
+        return nullptr;
+    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 void TWinControl::SetParent(TWinControl& parent) {
@@ -115,7 +116,6 @@ void TWinControl::CreateHandle(HWND parent) {
 void TWinControl::Bind(HWND window) {
     handle_ = window;
     ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetPropA(window, kObjectProperty, this);
 }
 
 void TWinControl::Subclass(HWND window) {
@@ -127,7 +127,6 @@ void TWinControl::Subclass(HWND window) {
 }
 
 void TWinControl::Unbind(HWND window) {
-    ::RemovePropA(window, kObjectProperty);
     ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     if (subclassed_) {
         ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fallback_));
