@@ -28,6 +28,7 @@
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/ServiceCatalogue.h"
 #include "catalogue/WexFunc.h"
+#include "platform/Win32Handles.h"
 #include "platform/Win32Platform.h"
 #include "text/ErrorText.h"
 
@@ -110,13 +111,13 @@ std::string ErrorSuffix(DWORD error) { return " (エラー " + std::to_string(er
 // its own deleted, or 0.
 DWORD WriteWholeFile(const std::string& file, const std::string& bytes) {
     const std::string temporary = file + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    const HANDLE handle = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
-    Output output(handle);
+    unique_file handle(
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return ::GetLastError();
+    Output output(handle.get());
     output.Write(bytes);
-    if (!output.Failed() && !::FlushFileBuffers(handle)) output.Fail(::GetLastError());
-    if (!::CloseHandle(handle)) output.Fail(::GetLastError());
+    if (!output.Failed() && !::FlushFileBuffers(handle.get())) output.Fail(::GetLastError());
+    if (!handle.Close()) output.Fail(::GetLastError());
     if (!output.Failed() &&
         !::MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         output.Fail(::GetLastError());

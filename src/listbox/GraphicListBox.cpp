@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
 #include "text/StringList.h"
 #include "toolkit/Bitmap.h"
-#include "toolkit/WindowDC.h"
 
 namespace rondel {
 
@@ -217,7 +217,7 @@ void TGraphicListBox::PaintHotItem(bool hot) {
     const RECT rect = ItemRect(hotItemIndex_);
 
     // Outside the paint cycle: straight onto the window.
-    const TWindowDC dc(Handle());
+    const window_dc dc(Handle());
     const TCanvasBinding binding(Canvas(), dc.get());
     Canvas().Font().Assign(Font());
     Canvas().Brush().Assign(Brush());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Win32Casts.h"
+#include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
 
 namespace rondel::platform {
@@ -65,8 +66,8 @@ std::string Win32Environment::ErrorMessage(uint32_t errorCode) {
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode,
         0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const unique_hlocal allocated(buffer);
     std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
-    if (buffer != nullptr) ::LocalFree(buffer);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
     return text;
 }

@@ -105,10 +105,10 @@ private:
         info.bmiHeader.biCompression = BI_RGB;
         std::vector<DWORD> colorPixels(static_cast<std::size_t>(width_ * height_));
         std::vector<DWORD> maskPixels(colorPixels.size());
-        HDC screen = ::GetDC(nullptr);
-        const bool read = ::GetDIBits(screen, color.get(), 0, height_, colorPixels.data(), &info, DIB_RGB_COLORS) == height_ &&
-                          ::GetDIBits(screen, mask.get(), 0, height_, maskPixels.data(), &info, DIB_RGB_COLORS) == height_;
-        ::ReleaseDC(nullptr, screen);
+        const window_dc screen(nullptr);
+        const bool read =
+            ::GetDIBits(screen.get(), color.get(), 0, height_, colorPixels.data(), &info, DIB_RGB_COLORS) == height_ &&
+            ::GetDIBits(screen.get(), mask.get(), 0, height_, maskPixels.data(), &info, DIB_RGB_COLORS) == height_;
         if (!read) return false;
         for (int y = 0; y < height_; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * row + static_cast<std::size_t>(k * width_);
@@ -139,9 +139,8 @@ private:
         const int maskStride = ((width_ + 15) / 16) * 2;
         std::vector<BYTE> bits(static_cast<std::size_t>(maskStride * height_), 0xFF);
         unique_hbitmap mask(::CreateBitmap(width_, height_, 1, 1, bits.data()));
-        HDC screen = ::GetDC(nullptr);
-        unique_hbitmap color(::CreateCompatibleBitmap(screen, width_, height_));
-        ::ReleaseDC(nullptr, screen);
+        const window_dc screen(nullptr);
+        unique_hbitmap color(::CreateCompatibleBitmap(screen.get(), width_, height_));
         return ::ImageList_Add(list_.get(), color.get(), mask.get());
     }
 
@@ -151,15 +150,12 @@ private:
     unique_himagelist list_;
 };
 
-using unique_file = unique_any<HANDLE, &::CloseHandle>;
-
 // A file's bytes for the icon checks, read with the system's file calls.
 class FileSource final : public IByteSource {
 public:
     explicit FileSource(const std::string& path) {
-        HANDLE opened = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-        file_.reset(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+        file_ = unique_file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
         LARGE_INTEGER size{};
         if (file_ && ::GetFileSizeEx(file_.get(), &size) && size.QuadPart > 0) size_ = static_cast<std::size_t>(size.QuadPart);
     }

@@ -7,13 +7,8 @@ namespace rondel {
 TBitmap::TBitmap(int width, int height)
     : width_(std::max(width, 1)), height_(std::max(height, 1)), dc_(::CreateCompatibleDC(nullptr)) {
     bitmap_ = CreatePixelBitmap(dc_.get(), width_, height_, &bits_);
-    if (bitmap_) previous_ = ::SelectObject(dc_.get(), bitmap_.get());
+    if (bitmap_) selection_.emplace(dc_.get(), bitmap_.get());
     canvas_.SetHandle(dc_.get());
-}
-
-TBitmap::~TBitmap() {
-    // The bitmap can only be deleted once the DC lets go of it.
-    if (previous_ != nullptr) ::SelectObject(dc_.get(), previous_);
 }
 
 }  // namespace rondel

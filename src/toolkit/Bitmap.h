@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "platform/PixelBitmap.h"
 #include "platform/Win32Handles.h"
 #include "toolkit/Canvas.h"
@@ -17,7 +19,6 @@ public:
     TBitmap(int width, int height);
     TBitmap(const TBitmap&) = delete;
     TBitmap& operator=(const TBitmap&) = delete;
-    ~TBitmap();
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -32,7 +33,8 @@ private:
     int height_;
     unique_hdc dc_;
     unique_hbitmap bitmap_;
-    HGDIOBJ previous_ = nullptr;
+    // Declared after the bitmap: the DC lets go of it before it is deleted.
+    std::optional<selected_object> selection_;
     DWORD* bits_ = nullptr;
     TCanvas canvas_;
 };

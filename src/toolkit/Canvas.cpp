@@ -2,29 +2,10 @@
 
 namespace rondel {
 
-namespace {
-
-// Puts the DC's previous object back when the call is done.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    ~Selection() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-}  // namespace
-
 void TCanvas::FillRect(const RECT& rect) { ::FillRect(dc_, &rect, brush_.Handle()); }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
-    Selection font(dc_, font_.Handle());
+    selected_object font(dc_, font_.Handle());
     ::SetTextColor(dc_, ColorToRGB(font_.Color()));
     ::SetBkColor(dc_, ColorToRGB(brush_.Color()));
     ::SetBkMode(dc_, OPAQUE);
@@ -32,14 +13,14 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
 }
 
 SIZE TCanvas::TextExtent(std::string_view text) const {
-    Selection font(dc_, font_.Handle());
+    selected_object font(dc_, font_.Handle());
     SIZE size{};
     ::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
     return size;
 }
 
 void TCanvas::Polyline(std::span<const POINT> points) {
-    Selection pen(dc_, pen_.Handle());
+    selected_object pen(dc_, pen_.Handle());
     const int previousMode = ::SetROP2(dc_, pen_.Mode());
     ::Polyline(dc_, points.data(), static_cast<int>(points.size()));
     ::SetROP2(dc_, previousMode);

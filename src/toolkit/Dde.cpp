@@ -43,7 +43,7 @@ HCONV TDdeClientConv::Connect() {
     CONVCONTEXT context{};
     context.cb = sizeof context;
     context.iCodePage = CP_WINANSI;
-    return ::DdeConnect(instance_, serviceHandle_, topicHandle_, &context);
+    return ::DdeConnect(instance_, serviceHandle_.get(), topicHandle_.get(), &context);
 }
 
 bool TDdeClientConv::SetLink(const std::string& service, const std::string& topic,
@@ -52,8 +52,8 @@ bool TDdeClientConv::SetLink(const std::string& service, const std::string& topi
     if (instance_ == 0) return false;
     service_ = Limited(service);
     topic_ = Limited(topic);
-    serviceHandle_ = ::DdeCreateStringHandleA(instance_, service_.c_str(), CP_WINANSI);
-    topicHandle_ = ::DdeCreateStringHandleA(instance_, topic_.c_str(), CP_WINANSI);
+    serviceHandle_ = unique_hsz(instance_, ::DdeCreateStringHandleA(instance_, service_.c_str(), CP_WINANSI));
+    topicHandle_ = unique_hsz(instance_, ::DdeCreateStringHandleA(instance_, topic_.c_str(), CP_WINANSI));
     conversation_ = Connect();
     if (conversation_ == nullptr && !serviceApplication_.empty() && start &&
         start(Limited(serviceApplication_)) >= 32)
@@ -76,10 +76,8 @@ void TDdeClientConv::CloseLink() {
         ::DdeDisconnect(conversation_);
         conversation_ = nullptr;
     }
-    if (serviceHandle_ != nullptr) ::DdeFreeStringHandle(instance_, serviceHandle_);
-    if (topicHandle_ != nullptr) ::DdeFreeStringHandle(instance_, topicHandle_);
-    serviceHandle_ = nullptr;
-    topicHandle_ = nullptr;
+    serviceHandle_.reset();
+    topicHandle_.reset();
     service_.clear();
     topic_.clear();
     waiting_ = false;

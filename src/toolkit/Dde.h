@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/Win32Handles.h"
+
 namespace rondel {
 
 // A DDEML instance (standard application class, no filters). It serves the thread that made
@@ -61,8 +63,8 @@ private:
     std::string serviceApplication_;
     std::string service_;
     std::string topic_;
-    HSZ serviceHandle_ = nullptr;
-    HSZ topicHandle_ = nullptr;
+    unique_hsz serviceHandle_;
+    unique_hsz topicHandle_;
     HCONV conversation_ = nullptr;
     UINT format_ = CF_TEXT;
     bool waiting_ = false;

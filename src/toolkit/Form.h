@@ -40,9 +40,6 @@ enum TFormBorderStyle {
     bsDialog,    // a fixed dialog frame with caption and close box
 };
 
-using unique_haccel = unique_any<HACCEL, &::DestroyAcceleratorTable>;
-using unique_hwnd = unique_any<HWND, &::DestroyWindow>;
-
 class TForm : public TWinControl {
 public:
     // className: the window class the form registers ("TForm1"...).

@@ -10,8 +10,6 @@
 
 namespace rondel {
 
-using unique_hmenu = unique_any<HMENU, &::DestroyMenu>;
-
 class TPopupMenu {
 public:
     TPopupMenu();

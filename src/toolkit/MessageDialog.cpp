@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Win32Handles.h"
 #include "text/ApplicationTitle.h"
 #include "toolkit/Button.h"
 #include "toolkit/ExtCtrls.h"
 #include "toolkit/StdCtrls.h"
-#include "toolkit/WindowDC.h"
 
 namespace rondel {
 
@@ -60,21 +60,19 @@ struct DialogUnits {
 };
 
 DialogUnits MeasureDialogUnits(const TFont& font) {
-    const TWindowDC screen(nullptr);
-    const HGDIOBJ previous = ::SelectObject(screen.get(), font.Handle());
+    const window_dc screen(nullptr);
+    const selected_object chosen(screen.get(), font.Handle());
     const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     SIZE size{};
     ::GetTextExtentPoint32A(screen.get(), letters, 52, &size);
-    ::SelectObject(screen.get(), previous);
     return DialogUnits{(size.cx / 26 + 1) / 2, size.cy};
 }
 
 int TextWidth(const TFont& font, const std::string& text) {
-    const TWindowDC screen(nullptr);
-    const HGDIOBJ previous = ::SelectObject(screen.get(), font.Handle());
+    const window_dc screen(nullptr);
+    const selected_object chosen(screen.get(), font.Handle());
     RECT rect{0, 0, 0, 0};
     ::DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE);
-    ::SelectObject(screen.get(), previous);
     return rect.right - rect.left;
 }
 

@@ -1,7 +1,7 @@
 #include "toolkit/StdCtrls.h"
 
+#include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
-#include "toolkit/WindowDC.h"
 
 namespace rondel {
 
@@ -17,13 +17,12 @@ void TLabel::SetCaption(const std::string& caption) {
 }
 
 SIZE TLabel::TextExtent(int maxWidth) const {
-    const TWindowDC screen(nullptr);
-    const HGDIOBJ previous = ::SelectObject(screen.get(), Font().Handle());
+    const window_dc screen(nullptr);
+    const selected_object chosen(screen.get(), Font().Handle());
     RECT rect{0, 0, maxWidth, 0};
     const std::string text = Caption();
     ::DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &rect,
                 DT_CALCRECT | DT_NOPREFIX | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE));
-    ::SelectObject(screen.get(), previous);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 

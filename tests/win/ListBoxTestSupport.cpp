@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/Win32Handles.h"
 #include "text/StringList.h"
-#include "toolkit/WindowDC.h"
 
 namespace rondel::testing {
 
@@ -138,7 +138,7 @@ ItemPicture CaptureClient(HWND window) {
     RECT client{};
     ::GetClientRect(window, &client);
     TBitmap bitmap(client.right, client.bottom);
-    TWindowDC dc(window);
+    window_dc dc(window);
     ::BitBlt(bitmap.Canvas().Handle(), 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
     return ItemPicture(bitmap);
 }
