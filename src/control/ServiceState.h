@@ -20,9 +20,9 @@ struct ServiceDetailsShown {
 };
 
 // Reads the key's part of them (a key that does not open gives an empty description, no start
-// item and keyMissing). A value the registry read refuses (a missing "Start", a "Description" or "Start" of
-// the wrong kind) leaves its own field empty, without a start item, and its error in readError
-// (the first one met); the other is read all the same. controlsAccepted is left 0.
+// item and keyMissing). A value the registry read refuses (a missing "Start", a "Description" or
+// "Start" of the wrong kind) leaves its own field empty, without a start item, and its error in
+// readError (the first one met); the other is read all the same. controlsAccepted is left 0.
 ServiceDetailsShown ReadRegistryDetailsShown(platform::Platform& system, const std::string& serviceName,
                                              std::string& readError);
 
