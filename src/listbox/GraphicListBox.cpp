@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "listbox/ItemLayout.h"
 #include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
 #include "text/StringList.h"
@@ -98,37 +99,24 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
 
     const std::string text = Items().Get(index);
     const std::vector<std::string> lines = SplitTextLines(text);
-    const int n = static_cast<int>(lines.size());
 
     // Measured in the control's font, whatever the state font: a larger state font overlaps.
-    int textWidth = 0;
-    for (const std::string& line : lines) textWidth = std::max(textWidth, canvas.TextWidth(line));
-    const int lineHeight = canvas.TextHeight(text);
-    const int clientWidth = ClientWidth();
+    ItemSizes sizes;
+    sizes.layout = layout_;
+    for (const std::string& line : lines) sizes.textWidth = std::max(sizes.textWidth, canvas.TextWidth(line));
+    sizes.lineHeight = canvas.TextHeight(text);
+    sizes.lines = static_cast<int>(lines.size());
+    sizes.glyphWidth = glyphs_ ? glyphs_->Width() : 0;
+    sizes.glyphHeight = glyphs_ ? glyphs_->Height() : 0;
+    sizes.clientWidth = ClientWidth();
+    sizes.itemHeight = ItemHeight();
+    const ItemPlaces places = LayOutItem(sizes);
 
-    const int glyphWidth = glyphs_ ? glyphs_->Width() : 0;
-    const int glyphHeight = glyphs_ ? glyphs_->Height() : 0;
-    const int textHeight = n * lineHeight;
-    const bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
-    int contentWidth = textWidth;
-    int contentHeight = textHeight;
-    if (glyphs_ != nullptr) {
-        if (horizontal) {
-            contentWidth = textWidth + glyphWidth + 4;
-            contentHeight = std::max(textHeight, glyphHeight);
-        } else {
-            contentWidth = std::max(textWidth, glyphWidth);
-            contentHeight = textHeight + glyphHeight + 2;
-        }
-    }
-
-    const int imageWidth = std::max(contentWidth, clientWidth);
-    const int imageHeight = std::max(contentHeight, ItemHeight());
     // The shown window: the leftmost client-width columns; of content taller than the item,
     // the top ItemHeight rows. The image is composed at its full size's coordinates but holds
     // only the shown window: the rest is never seen, and an item of any length costs no more.
-    const RECT shown{0, 0, clientWidth, ItemHeight()};
-    TBitmap image(std::min(imageWidth, clientWidth), std::min(imageHeight, ItemHeight()));
+    const RECT shown{0, 0, sizes.clientWidth, sizes.itemHeight};
+    TBitmap image(std::min(places.imageWidth, sizes.clientWidth), std::min(places.imageHeight, sizes.itemHeight));
     TCanvas& composition = image.Canvas();
     composition.Font().Assign(canvas.Font());
     composition.Brush().Assign(canvas.Brush());
@@ -144,59 +132,24 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
             composition.Font().Assign(focusedFont_);
         }
     }
-    composition.FillRect(RECT{0, 0, imageWidth, imageHeight});
+    composition.FillRect(RECT{0, 0, places.imageWidth, places.imageHeight});
 
-    const int top = (imageHeight - contentHeight) / 2;
-    int x = 0;
-    int y = 0;
-    switch (layout_) {
-    case blGlyphLeft:
-        x = glyphWidth + 4;
-        y = (imageHeight - textHeight) / 2;
-        break;
-    case blGlyphRight:
-        x = 0;
-        y = (imageHeight - textHeight) / 2;
-        break;
-    case blGlyphTop:
-        x = (imageWidth - textWidth) / 2;
-        y = top + glyphHeight + 2;
-        break;
-    case blGlyphBottom:
-        x = (imageWidth - textWidth) / 2;
-        y = top;
-        break;
-    }
-    for (int k = 0; k < n && y + k * lineHeight < shown.bottom; ++k)
-        composition.TextOut(x, y + k * lineHeight, std::string(VisibleRun(lines[k], x, shown.right)));
+    const int x = places.textLeft;
+    for (int k = 0; k < sizes.lines && places.textTop + k * sizes.lineHeight < shown.bottom; ++k)
+        composition.TextOut(x, places.textTop + k * sizes.lineHeight, std::string(VisibleRun(lines[k], x, shown.right)));
 
     // An item past the end of the glyphs keeps the glyph's room, showing the background.
     if (glyphs_ != nullptr && index < glyphs_->Count()) {
-        TBitmap glyph(glyphWidth, glyphHeight);
+        const ItemBox& at = places.glyph;
+        TBitmap glyph(sizes.glyphWidth, sizes.glyphHeight);
         glyph.Canvas().Brush().Assign(composition.Brush());
         glyph.Canvas().SetCopyMode(SRCCOPY);
-        glyph.Canvas().FillRect(RECT{0, 0, glyphWidth, glyphHeight});
+        glyph.Canvas().FillRect(RECT{0, 0, sizes.glyphWidth, sizes.glyphHeight});
         glyphs_->Draw(glyph.Canvas(), 0, 0, index);
-
-        POINT at{};
-        switch (layout_) {
-        case blGlyphLeft:
-            at = {2, (imageHeight - glyphHeight) / 2};
-            break;
-        case blGlyphRight:
-            at = {imageWidth - glyphWidth - 2, (imageHeight - glyphHeight) / 2};
-            composition.FillRect(RECT{at.x - 2, 0, at.x, imageHeight});
-            break;
-        case blGlyphTop:
-            at = {(imageWidth - glyphWidth) / 2, top + 1};
-            break;
-        case blGlyphBottom:
-            at = {(imageWidth - glyphWidth) / 2, top + textHeight + 2};
-            composition.FillRect(RECT{0, at.y - 1, imageWidth, at.y});
-            break;
-        }
-        composition.CopyRect(RECT{at.x, at.y, at.x + glyphWidth, at.y + glyphHeight}, glyph.Canvas(),
-                             RECT{0, 0, glyphWidth, glyphHeight});
+        const ItemBox& gap = places.gap;
+        if (gap.right > gap.left) composition.FillRect(RECT{gap.left, gap.top, gap.right, gap.bottom});
+        composition.CopyRect(RECT{at.left, at.top, at.right, at.bottom}, glyph.Canvas(),
+                             RECT{0, 0, sizes.glyphWidth, sizes.glyphHeight});
     }
 
     if (!flat_) {

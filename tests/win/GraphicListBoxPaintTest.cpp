@@ -1,6 +1,7 @@
 // Items painted into a memory DC and read back pixel by pixel. The expected pictures are
-// composed from the layout table (text origin, glyph top-left) with the line height and widths
-// that the font really gives here.
+// composed from LayOutItem's places with the line height and widths that the font really gives
+// here: these tests prove that the drawing follows the layout (whose rules the native table of
+// LayOutItem holds) in every look.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "ListBoxTestSupport.h"
+#include "listbox/ItemLayout.h"
 #include "text/StringList.h"
 
 namespace rondel::testing {
@@ -16,48 +18,6 @@ namespace {
 constexpr COLORREF kGlyph = RGB(200, 30, 30);
 constexpr int kGlyphSize = 32;
 const std::string kServiceText = "[ Spooler ] 印刷スプーラー\r\n　　会社：ロンデル\r\n　　説明：印刷ジョブを管理します";
-
-// Where the layout table puts the text block and the glyph.
-struct Placement {
-    int imageWidth;
-    int imageHeight;
-    POINT text;
-    POINT glyph;
-};
-
-Placement Place(TButtonLayout layout, bool withGlyphs, TextMetrics text, int lines, int clientWidth, int itemHeight) {
-    const int gw = withGlyphs ? kGlyphSize : 0;
-    const int gh = withGlyphs ? kGlyphSize : 0;
-    const int nh = lines * text.lineHeight;
-    const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-    int contentWidth = text.width;
-    int contentHeight = nh;
-    if (withGlyphs) {
-        contentWidth = horizontal ? text.width + gw + 4 : std::max(text.width, gw);
-        contentHeight = horizontal ? std::max(nh, gh) : nh + gh + 2;
-    }
-    Placement p{std::max(contentWidth, clientWidth), std::max(contentHeight, itemHeight), {}, {}};
-    const int t = (p.imageHeight - contentHeight) / 2;
-    switch (layout) {
-    case blGlyphLeft:
-        p.text = {gw + 4, (p.imageHeight - nh) / 2};
-        p.glyph = {2, (p.imageHeight - gh) / 2};
-        break;
-    case blGlyphRight:
-        p.text = {0, (p.imageHeight - nh) / 2};
-        p.glyph = {p.imageWidth - gw - 2, (p.imageHeight - gh) / 2};
-        break;
-    case blGlyphTop:
-        p.text = {(p.imageWidth - text.width) / 2, t + gh + 2};
-        p.glyph = {(p.imageWidth - gw) / 2, t + 1};
-        break;
-    case blGlyphBottom:
-        p.text = {(p.imageWidth - text.width) / 2, t};
-        p.glyph = {(p.imageWidth - gw) / 2, t + nh + 2};
-        break;
-    }
-    return p;
-}
 
 // The forms' configuration.
 void ConfigureLikeTheForms(TGraphicListBox& list, const TImageList* glyphs) {
@@ -79,19 +39,26 @@ protected:
         ConfigureLikeTheForms(f.list, &glyphs);
     }
 
-    // The picture that the layout table gives for item text on background in font.
+    // The picture that LayOutItem gives for item text on background in font.
     ItemPicture Expected(const std::string& text, TColor background, const TFont& font, bool withGlyph,
                          bool glyphShown = true) {
+        return ExpectedIn(f.list, text, background, font, withGlyph, glyphShown);
+    }
+    static ItemPicture ExpectedIn(const TGraphicListBox& list, const std::string& text, TColor background,
+                                  const TFont& font, bool withGlyph, bool glyphShown = true) {
         const std::vector<std::string> lines = SplitTextLines(text);
-        const TextMetrics metrics = MeasureLines(f.list.Font(), text);
-        const Placement p = Place(f.list.Layout(), withGlyph, metrics, static_cast<int>(lines.size()),
-                                  f.list.ClientWidth(), f.list.ItemHeight());
+        const TextMetrics metrics = MeasureLines(list.Font(), text);
+        const int glyph = withGlyph ? kGlyphSize : 0;
+        const ItemPlaces p = LayOutItem({list.Layout(), metrics.width, metrics.lineHeight, static_cast<int>(lines.size()),
+                                         glyph, glyph, list.ClientWidth(), list.ItemHeight()});
         ExpectedItem expected(p.imageWidth, p.imageHeight, background);
         for (std::size_t k = 0; k < lines.size(); ++k)
-            expected.Run(font, p.text.x, p.text.y + static_cast<int>(k) * metrics.lineHeight, lines[k]);
-        if (withGlyph && glyphShown)
-            expected.Fill(RECT{p.glyph.x, p.glyph.y, p.glyph.x + kGlyphSize, p.glyph.y + kGlyphSize}, kGlyph);
-        return expected.Picture(f.list.ClientWidth(), f.list.ItemHeight());
+            expected.Run(font, p.textLeft, p.textTop + static_cast<int>(k) * metrics.lineHeight, lines[k]);
+        if (withGlyph && glyphShown) {
+            if (p.gap.right > p.gap.left) expected.Fill(RECT{p.gap.left, p.gap.top, p.gap.right, p.gap.bottom}, ColorToRGB(background));
+            expected.Fill(RECT{p.glyph.left, p.glyph.top, p.glyph.right, p.glyph.bottom}, kGlyph);
+        }
+        return expected.Picture(list.ClientWidth(), list.ItemHeight());
     }
 
     ListFixture f;
@@ -132,51 +99,17 @@ TEST_F(GraphicListBoxPaint, WorkedExampleGlyphLeft) {
     EXPECT_TRUE(SamePixels(programFont, Expected(kServiceText, clWindow, f.list.Font(), true)));
 }
 
-TEST_F(GraphicListBoxPaint, FourLayoutsWithGlyphs) {
+TEST_F(GraphicListBoxPaint, FourLayoutsWithAndWithoutGlyphsFollowTheLayout) {
     f.list.Items().Add(kServiceText);
-    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
-        f.list.SetLayout(layout);
-        // Tall enough for the vertical stacks, so that the whole content shows.
-        f.list.SetItemHeight(layout == blGlyphTop || layout == blGlyphBottom ? 80 : 46);
-        const ItemPicture item = PaintItemAsSystem(f, 0, 0);
-        EXPECT_TRUE(SamePixels(item, Expected(kServiceText, clWindow, f.list.Font(), true))) << "layout " << layout;
-    }
-    // Spot checks of the table against the pictures: the right layout ends its glyph two
-    // columns before the right edge; the top layout has one blank row above its glyph.
-    f.list.SetLayout(blGlyphRight);
-    f.list.SetItemHeight(46);
-    ItemPicture right = PaintItemAsSystem(f, 0, 0);
-    EXPECT_EQ(right.At(400 - 3, 7), kGlyph);
-    EXPECT_EQ(right.At(400 - 2, 7), ColorToRGB(clWindow));
-    EXPECT_EQ(right.At(400 - 34, 7), kGlyph);
-    EXPECT_EQ(right.At(400 - 35, 7), ColorToRGB(clWindow));
-    f.list.SetLayout(blGlyphTop);
-    f.list.SetItemHeight(80);
-    const int t = (80 - (3 * 13 + 34)) / 2;
-    ItemPicture top = PaintItemAsSystem(f, 0, 0);
-    EXPECT_EQ(top.At(184, t + 1), kGlyph);
-    EXPECT_EQ(top.At(184, t), ColorToRGB(clWindow));
-    EXPECT_EQ(top.At(183, t + 1), ColorToRGB(clWindow));
-}
-
-TEST_F(GraphicListBoxPaint, FourLayoutsWithoutGlyphs) {
-    f.list.SetGlyphs(nullptr);
-    f.list.Items().Add(kServiceText);
-    const std::vector<std::string> lines = SplitTextLines(kServiceText);
-    const TextMetrics m = MeasureLines(f.list.Font(), kServiceText);
-    const int centredTop = (46 - 3 * m.lineHeight) / 2;
-    const int centredLeft = (400 - m.width) / 2;
-    struct Case {
-        TButtonLayout layout;
-        POINT text;
-    };
-    // Left starts at x = 4, right at 0; top 2 pixels below the centred position, bottom at it.
-    for (const Case& c : {Case{blGlyphLeft, {4, centredTop}}, Case{blGlyphRight, {0, centredTop}},
-                          Case{blGlyphTop, {centredLeft, centredTop + 2}}, Case{blGlyphBottom, {centredLeft, centredTop}}}) {
-        f.list.SetLayout(c.layout);
-        const ItemPicture item = PaintItemAsSystem(f, 0, 0);
-        EXPECT_TRUE(HoldsRunAt(item, TextRun(f.list.Font(), clWindow, lines[0]), c.text.x, c.text.y)) << "layout " << c.layout;
-        EXPECT_TRUE(SamePixels(item, Expected(kServiceText, clWindow, f.list.Font(), false))) << "layout " << c.layout;
+    for (const bool withGlyphs : {true, false}) {
+        f.list.SetGlyphs(withGlyphs ? &glyphs : nullptr);
+        for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
+            f.list.SetLayout(layout);
+            // Tall enough for the vertical stacks, so that the whole content shows.
+            f.list.SetItemHeight(layout == blGlyphTop || layout == blGlyphBottom ? 80 : 46);
+            EXPECT_TRUE(SamePixels(PaintItemAsSystem(f, 0, 0), Expected(kServiceText, clWindow, f.list.Font(), withGlyphs)))
+                << "layout " << layout << (withGlyphs ? " with glyphs" : " without glyphs");
+        }
     }
 }
 
@@ -331,51 +264,26 @@ TEST_F(GraphicListBoxPaint, SystemPaintsHaveNoHotLookAndNoFocusRectangle) {
     EXPECT_TRUE(AllPixels(none, RECT{0, 0, none.Width(), none.Height()}, ColorToRGB(clWindow)));
 }
 
-TEST(GraphicListBoxPaintNarrow, ContentWiderThanTheClientIsCutAtTheRight) {
-    ListFixture f(120, 200);
-    TImageList glyphs(kGlyphSize, kGlyphSize);
-    unique_hicon icon = SolidIcon(kGlyphSize, kGlyphSize, kGlyph);
-    glyphs.AddIcon(icon.get());
-    ConfigureLikeTheForms(f.list, &glyphs);
+TEST_F(GraphicListBoxPaint, ContentWiderOrTallerThanTheItemShowsItsTopLeft) {
     f.list.Items().Add(kServiceText);
-    const std::vector<std::string> lines = SplitTextLines(kServiceText);
-    const TextMetrics m = MeasureLines(f.list.Font(), kServiceText);
-    ASSERT_GT(m.width + 36, 120);
-
-    // Left: glyph in place, text runs out of the item at the right edge.
-    const ItemPicture left = PaintItemAsSystem(f, 0, 0);
-    EXPECT_TRUE(AllPixels(left, RECT{2, 7, 34, 39}, kGlyph));
-    for (int k = 0; k < 3; ++k)
-        EXPECT_TRUE(HoldsRunAt(left, TextRun(f.list.Font(), clWindow, lines[k]), 36, (46 - 3 * m.lineHeight) / 2 + k * m.lineHeight));
-    // Right: the glyph stays 2 pixels from the right edge of the wider image, out of sight.
-    f.list.SetLayout(blGlyphRight);
-    const ItemPicture right = PaintItemAsSystem(f, 0, 0);
-    for (int y = 0; y < 46; ++y)
-        for (int x = 0; x < 120; ++x) ASSERT_NE(right.At(x, y), kGlyph) << x << "," << y;
-    EXPECT_TRUE(HoldsRunAt(right, TextRun(f.list.Font(), clWindow, lines[0]), 0, (46 - 3 * m.lineHeight) / 2));
-    // Top: text and glyph centred on the wider image; the item shows its left part.
-    f.list.SetLayout(blGlyphTop);
-    f.list.SetItemHeight(80);
-    const int t = (80 - (3 * m.lineHeight + 34)) / 2;
-    const ItemPicture top = PaintItemAsSystem(f, 0, 0);
-    EXPECT_TRUE(HoldsRunAt(top, TextRun(f.list.Font(), clWindow, lines[0]), 0, t + 34));
-    const int glyphLeft = (m.width - kGlyphSize) / 2;
-    if (glyphLeft + kGlyphSize <= 120) {
-        EXPECT_TRUE(AllPixels(top, RECT{glyphLeft, t + 1, glyphLeft + kGlyphSize, t + 33}, kGlyph));
-    }
-}
-
-TEST_F(GraphicListBoxPaint, TallContentShowsItsTopRows) {
     // Three lines and a 32-pixel glyph stacked need 73 rows; the item has 46.
     f.list.SetLayout(blGlyphTop);
-    f.list.Items().Add(kServiceText);
-    const ItemPicture item = PaintItemAsSystem(f, 0, 0);
-    EXPECT_TRUE(AllPixels(item, RECT{184, 1, 216, 33}, kGlyph));
-    EXPECT_TRUE(AllPixels(item, RECT{184, 0, 216, 1}, ColorToRGB(clWindow)));
-    EXPECT_TRUE(SamePixels(item, Expected(kServiceText, clWindow, f.list.Font(), true)));
+    EXPECT_TRUE(SamePixels(PaintItemAsSystem(f, 0, 0), Expected(kServiceText, clWindow, f.list.Font(), true)));
     // The border runs along the shown rows: the bottom row of the item.
     EXPECT_EQ(PaintItemDirect(f, 0, ODS_SELECTED).At(10, 45), ColorToRGB(clBtnHighlight));
     EXPECT_EQ(PaintItemDirect(f, 0, ODS_SELECTED).At(0, 44), ColorToRGB(clGreen));
+
+    // A client narrower than the content: cut at its right edge, in every layout.
+    ListFixture narrow(120, 200);
+    ConfigureLikeTheForms(narrow.list, &glyphs);
+    narrow.list.Items().Add(kServiceText);
+    ASSERT_GT(MeasureLines(narrow.list.Font(), kServiceText).width + 36, 120);
+    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop}) {
+        narrow.list.SetLayout(layout);
+        narrow.list.SetItemHeight(layout == blGlyphTop ? 80 : 46);
+        EXPECT_TRUE(SamePixels(PaintItemAsSystem(narrow, 0, 0), ExpectedIn(narrow.list, kServiceText, clWindow, narrow.list.Font(), true)))
+            << "layout " << layout;
+    }
 }
 
 TEST_F(GraphicListBoxPaint, LargerStateFontKeepsTheControlFontsLayout) {
