@@ -32,9 +32,7 @@ std::string FormatCatalogueCsv(platform::Platform& system, const ServiceCatalogu
                                const Utf8Converter& toUtf8, std::vector<ServiceReadError>& errors) {
     std::string csv = CsvRecord(std::vector<std::string>(std::begin(kCatalogueCsvColumns), std::end(kCatalogueCsvColumns)));
     for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
-        for (const std::string& item : catalogue.List(tab).items) {
-            ServiceEntry entry;
-            SplitServiceItem(item, entry);
+        for (const ServiceEntry& entry : catalogue.List(tab).entries) {
             std::string startType;
             try {
                 const ServiceRegistryDetails details = ReadServiceRegistryDetails(system, entry.serviceName);

@@ -114,9 +114,14 @@ ServiceCatalogue::ServiceCatalogue(Platform& system) : system_(system) {
     for (auto& list : lists_) list.images = system_.shell.CreateImageList(32, 32);
 }
 
+void StateList::Clear() {
+    items.clear();
+    entries.clear();
+    images->Clear();
+}
+
 void ServiceCatalogue::Clear() {
-    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) lists_[tab].items.clear();
-    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) lists_[tab].images->Clear();
+    for (StateList& list : lists_) list.Clear();
 }
 
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
@@ -132,7 +137,7 @@ FoundService MakeFoundService(const ServiceEntry& entry, RawHandle icon) {
     // it: a TAB or line break in the service or display name moves it to another field.
     ServiceEntry shown;
     SplitServiceItem(item, shown);
-    return {std::move(item), std::move(shown.displayName), icon};
+    return {std::move(item), std::move(shown), icon};
 }
 
 void PlaceServices(StateList& list, std::vector<FoundService>& found) {
@@ -140,21 +145,21 @@ void PlaceServices(StateList& list, std::vector<FoundService>& found) {
     std::vector<IconHandle> kept;
     std::vector<FoundService> all;
     for (std::size_t k = 0; k < list.items.size(); ++k) {
-        ServiceEntry entry;
-        SplitServiceItem(list.items[k], entry);
         kept.push_back(list.images->GetIcon(static_cast<int>(k)));
-        all.push_back({list.items[k], entry.displayName, kept.back().get()});
+        all.push_back({list.items[k], list.entries[k], kept.back().get()});
     }
     for (FoundService& f : found) all.push_back(std::move(f));
     found.clear();
 
     std::vector<std::string> names(all.size());
-    for (std::size_t k = 0; k < all.size(); ++k) names[k] = all[k].displayName;
+    for (std::size_t k = 0; k < all.size(); ++k) names[k] = all[k].shown.displayName;
     const std::vector<std::size_t> order = ExchangeSortOrder(names);
     std::vector<RawHandle> icons(all.size());
     list.items.resize(all.size());
+    list.entries.resize(all.size());
     for (std::size_t k = 0; k < all.size(); ++k) {
         list.items[k] = std::move(all[order[k]].item);
+        list.entries[k] = std::move(all[order[k]].shown);
         icons[k] = all[order[k]].icon;
     }
     // Image k is the icon of item k; no icon is copied or replaced after it was added.

@@ -20,10 +20,13 @@ enum ServiceTab : int { kRunningTab = 0, kPausedTab = 1, kStoppedTab = 2 };
 // stop-pending ones as stopped; a state outside 1 to 7 counts as running.
 ServiceTab TabOfState(uint32_t currentState);
 
-// One state list: service list-item texts and their icons, in the same order.
+// One state list: service list-item texts, each service as its text reads back (split once, when
+// the item is made), and their icons, in the same order.
 struct StateList {
     std::vector<std::string> items;
+    std::vector<ServiceEntry> entries;
     std::unique_ptr<platform::IImageList> images;
+    void Clear();
 };
 
 // Sorts a list by display name (unsigned bytes, no locale) with an exchange sort, whose order
@@ -38,10 +41,10 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<std::string>& names
 // A service read for a list, before it takes its place there.
 struct FoundService {
     std::string item;
-    std::string displayName;   // as the item gives it back, which is what the list is sorted by
+    ServiceEntry shown;        // as the item reads back; the list is sorted by its display name
     platform::RawHandle icon;  // not owned: it must live until the list has its copy
 };
-// The found service of an entry: its list-item text and the display name the text gives back.
+// The found service of an entry: its list-item text and the entry the text reads back as.
 FoundService MakeFoundService(const ServiceEntry& entry, platform::RawHandle icon);
 
 // Adds the found services to the list, sorts it by display name (what it held already sorted

@@ -1,7 +1,7 @@
 // A service as the program carries it: the entry record and its two texts.
 //
-// The state lists and dependency lists store list-item texts; everything that needs a field of
-// a listed service turns the text back into an entry with SplitServiceItem.
+// The state lists and dependency lists store list-item texts and, beside each, the entry its text
+// reads back as (SplitServiceItem), split once where the item is made.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ struct ServiceEntry {
     std::string company;         // "CompanyName" of the executable, or "不明"
     std::string description;     // "FileDescription", "不明" or "実行ファイルが見つかりません"
     uint32_t serviceType = 0;    // "Type"; only valid right after ReadServiceInfo
+    bool operator==(const ServiceEntry&) const = default;
 };
 
 // The five strings, each followed by a TAB: "%s\t%s\t%s\t%s\t%s\t".

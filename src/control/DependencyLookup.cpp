@@ -45,11 +45,6 @@ void AddService(Platform& system, const std::string& name, Lookup& lookup, const
     lookup.found.push_back(MakeFoundService(entry, icon ? icon : icons.defaultService));
 }
 
-void Clear(StateList& list) {
-    list.items.clear();
-    list.images->Clear();
-}
-
 }  // namespace
 
 std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value) {
@@ -67,7 +62,7 @@ std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value) {
 
 void ListDependencies(Platform& system, const std::string& serviceName, StateList& list,
                       const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
-    Clear(list);
+    list.Clear();
     std::vector<uint8_t> value;
     {
         // Read rights only; the key goes before the services are looked up.
@@ -82,7 +77,7 @@ void ListDependencies(Platform& system, const std::string& serviceName, StateLis
 
 void ListDependents(Platform& system, const std::string& serviceName, StateList& list,
                     const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
-    Clear(list);
+    list.Clear();
     ServiceEnumeration dependents;
     {
         IServiceControlManager& services = system.services;
@@ -108,7 +103,9 @@ void ListDependents(Platform& system, const std::string& serviceName, StateList&
 }
 
 DependencyLists LookUpDependencies(Platform system, const std::string& serviceName, const DependencyIcons& icons) {
-    DependencyLists lists{{{}, system.shell.CreateImageList(32, 32)}, {{}, system.shell.CreateImageList(32, 32)}, {}};
+    DependencyLists lists;
+    lists.dependencies.images = system.shell.CreateImageList(32, 32);
+    lists.dependents.images = system.shell.CreateImageList(32, 32);
     using LookUp = void (*)(Platform&, const std::string&, StateList&, const DependencyIcons&,
                             std::vector<ServiceReadError>&);
     for (const auto& [lookup, list] : {std::pair<LookUp, StateList*>{&ListDependencies, &lists.dependencies},
@@ -116,8 +113,7 @@ DependencyLists LookUpDependencies(Platform system, const std::string& serviceNa
         try {
             lookup(system, serviceName, *list, icons, lists.readErrors);
         } catch (const RegistryError& error) {
-            list->items.clear();
-            list->images->Clear();
+            list->Clear();
             lists.readErrors.push_back({serviceName, error.what()});
         }
     }

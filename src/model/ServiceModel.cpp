@@ -52,18 +52,15 @@ std::string StatusText(const std::optional<PendingRequest>& pending) {
 
 void ServiceModel::SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue) {
     catalogue_ = std::move(catalogue);
-    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
-        std::vector<ServiceEntry>& entries = entries_[tab];
-        entries.clear();
-        if (!catalogue_) continue;
-        const std::vector<std::string>& items = catalogue_->List(tab).items;
-        entries.resize(items.size());
-        for (std::size_t k = 0; k < items.size(); ++k) SplitServiceItem(items[k], entries[k]);
-    }
     ShowTab(currentTab_);
 }
 
 const StateList* ServiceModel::List(ServiceTab tab) const { return catalogue_ ? &catalogue_->List(tab) : nullptr; }
+
+const std::vector<ServiceEntry>& ServiceModel::Entries(ServiceTab tab) const {
+    static const std::vector<ServiceEntry> none;
+    return catalogue_ ? catalogue_->List(tab).entries : none;
+}
 
 void ServiceModel::ShowTab(ServiceTab tab) {
     currentTab_ = tab;
@@ -71,11 +68,11 @@ void ServiceModel::ShowTab(ServiceTab tab) {
 }
 
 const ServiceEntry* ServiceModel::Selected() const {
-    return selected_ >= 0 ? &entries_[currentTab_][static_cast<std::size_t>(selected_)] : nullptr;
+    return selected_ >= 0 ? &Entries(currentTab_)[static_cast<std::size_t>(selected_)] : nullptr;
 }
 
 void ServiceModel::Select(int index) {
-    const bool inList = index >= 0 && index < static_cast<int>(entries_[currentTab_].size());
+    const bool inList = index >= 0 && index < static_cast<int>(Entries(currentTab_).size());
     selected_ = inList ? index : -1;
     statusKnown_ = false;
     details_ = ServiceDetailsShown{};
@@ -99,7 +96,7 @@ void ServiceModel::SetControlsAccepted(uint32_t controlsAccepted) {
 }
 
 int ServiceModel::IndexOf(ServiceTab tab, const std::string& serviceName) const {
-    const std::vector<ServiceEntry>& entries = entries_[tab];
+    const std::vector<ServiceEntry>& entries = Entries(tab);
     for (std::size_t k = 0; k < entries.size(); ++k)
         if (entries[k].serviceName == serviceName) return static_cast<int>(k);
     return -1;
@@ -108,7 +105,7 @@ int ServiceModel::IndexOf(ServiceTab tab, const std::string& serviceName) const 
 bool ServiceModel::SelectService(const std::string& serviceName) {
     const std::string wanted = AsciiLower(serviceName);
     for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
-        const std::vector<ServiceEntry>& entries = entries_[tab];
+        const std::vector<ServiceEntry>& entries = Entries(tab);
         for (std::size_t k = 0; k < entries.size(); ++k) {
             if (AsciiLower(entries[k].serviceName) != wanted) continue;
             ShowTab(tab);

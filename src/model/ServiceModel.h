@@ -63,7 +63,7 @@ public:
     // Takes a newly built catalogue: the tab shown stays, nothing is selected.
     void SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue);
     // Entry k of a tab is item k of its list; empty before the first catalogue.
-    const std::vector<ServiceEntry>& Entries(ServiceTab tab) const { return entries_[tab]; }
+    const std::vector<ServiceEntry>& Entries(ServiceTab tab) const;
     // The tab's list with its icons (image k belongs to entry k); null before the first catalogue.
     const StateList* List(ServiceTab tab) const;
 
@@ -119,7 +119,6 @@ public:
 
 private:
     std::unique_ptr<ServiceCatalogue> catalogue_;
-    std::vector<ServiceEntry> entries_[3];
     ServiceTab currentTab_ = kRunningTab;
     int selected_ = -1;
     bool statusKnown_ = false;

@@ -33,10 +33,4 @@ void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry
     }
 }
 
-std::vector<ServiceEntry> EntriesOf(const std::vector<std::string>& items) {
-    std::vector<ServiceEntry> entries(items.size());
-    for (std::size_t k = 0; k < items.size(); ++k) SplitServiceItem(items[k], entries[k]);
-    return entries;
-}
-
 }  // namespace rondel

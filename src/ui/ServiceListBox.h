@@ -19,7 +19,4 @@ void ApplyServiceListLook(TGraphicListBox& listBox);
 void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
                         const platform::IImageList* icons, TImageList& glyphs);
 
-// The entries of a list of service list-item texts.
-std::vector<ServiceEntry> EntriesOf(const std::vector<std::string>& items);
-
 }  // namespace rondel

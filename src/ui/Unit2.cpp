@@ -26,9 +26,7 @@ TForm2::TForm2(TForm1& mainWindow, const ServiceEntry& service, DependencyLists 
     : TForm("TForm2"),
       main_(mainWindow),
       service_(service),
-      lists_(std::move(lists)),
-      dependencies_(EntriesOf(lists_.dependencies.items)),
-      dependents_(EntriesOf(lists_.dependents.items)) {
+      lists_(std::move(lists)) {
     SetUpControls();
     CreateHandle();
     FormCreate();
@@ -88,8 +86,8 @@ void TForm2::FormCreate() {
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
         label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, kLabelHeight);
 
-    FillServiceListBox(GLB_DependTo, dependencies_, lists_.dependencies.images.get(), glyphsTo_);
-    FillServiceListBox(GLB_DependFrom, dependents_, lists_.dependents.images.get(), glyphsFrom_);
+    FillServiceListBox(GLB_DependTo, lists_.dependencies.entries, lists_.dependencies.images.get(), glyphsTo_);
+    FillServiceListBox(GLB_DependFrom, lists_.dependents.entries, lists_.dependents.images.get(), glyphsFrom_);
     // An odd registry value is told once the window shows.
     if (!lists_.readErrors.empty()) ShowErrorLater(lists_.readErrors.front().message);
     CenterOnScreen();
@@ -134,8 +132,8 @@ std::string TForm2::SelectedServiceName() const {
                                                          : std::string();
     };
     // The lower list's selection comes first.
-    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependents_, GLB_DependFrom.ItemIndex());
-    if (GLB_DependTo.ItemIndex() >= 0) return nameAt(dependencies_, GLB_DependTo.ItemIndex());
+    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(lists_.dependents.entries, GLB_DependFrom.ItemIndex());
+    if (GLB_DependTo.ItemIndex() >= 0) return nameAt(lists_.dependencies.entries, GLB_DependTo.ItemIndex());
     return {};
 }
 

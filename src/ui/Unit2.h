@@ -71,8 +71,6 @@ private:
     TForm1& main_;
     ServiceEntry service_;
     DependencyLists lists_;                   // with IL_DependTo and IL_DependFrom
-    std::vector<ServiceEntry> dependencies_;  // the entries of the two lists, item for item
-    std::vector<ServiceEntry> dependents_;
     TImageList glyphsTo_ = TImageList::View(nullptr);
     TImageList glyphsFrom_ = TImageList::View(nullptr);
 };

@@ -93,11 +93,16 @@ const std::vector<std::string>& Pictures(const StateList& list) {
 
 void CheckList(const StateList& list) {
     FUZZ_CHECK(list.images->Count() == static_cast<int>(list.items.size()));
+    FUZZ_CHECK(list.entries.size() == list.items.size());
     std::vector<std::string> displayNames;
-    for (const std::string& item : list.items) {
+    for (std::size_t k = 0; k < list.items.size(); ++k) {
+        const std::string& item = list.items[k];
         FUZZ_CHECK(std::count(item.begin(), item.end(), '\t') >= 5 && item.back() == '\t');
+        // Entry k is item k as it reads back, service type aside.
         ServiceEntry entry;
         SplitServiceItem(item, entry);
+        entry.serviceType = list.entries[k].serviceType;
+        FUZZ_CHECK(entry == list.entries[k]);
         displayNames.push_back(entry.displayName);
     }
     // In sorted order: the program's own sort leaves the list as it is.

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         platform::Platform system = machine.Platform();
         const platform::IconHandle driver = machine.shell.MakeIcon("driver");
         const platform::IconHandle defaultIcon = machine.shell.MakeIcon("default");
-        StateList list{{}, machine.shell.CreateImageList(32, 32)};
+        StateList list{{}, {}, machine.shell.CreateImageList(32, 32)};
         std::vector<ServiceReadError> errors;
         ListDependencies(system, "Main", list, {driver.get(), defaultIcon.get()}, errors);
 
@@ -67,9 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         FUZZ_CHECK(list.items.size() == distinct.size());
         std::vector<std::string> displayNames;
-        for (const std::string& item : list.items) {
-            ServiceEntry entry;
-            SplitServiceItem(item, entry);
+        for (const ServiceEntry& entry : list.entries) {
             FUZZ_CHECK(shown.count(AsciiLower(entry.serviceName)) == 1);
             displayNames.push_back(entry.displayName);
         }

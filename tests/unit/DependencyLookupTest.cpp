@@ -47,11 +47,7 @@ protected:
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& item : list.items) {
-            ServiceEntry e;
-            SplitServiceItem(item, e);
-            names.push_back(e.serviceName);
-        }
+        for (const ServiceEntry& e : list.entries) names.push_back(e.serviceName);
         return names;
     }
     const std::vector<std::string>& Pictures() const {
@@ -63,7 +59,7 @@ protected:
     IconHandle driver = machine.shell.MakeIcon("driver");
     IconHandle defaultIcon = machine.shell.MakeIcon("default");
     DependencyIcons icons{driver.get(), defaultIcon.get()};
-    StateList list{{}, machine.shell.CreateImageList(32, 32)};
+    StateList list{{}, {}, machine.shell.CreateImageList(32, 32)};
     std::vector<ServiceReadError> errors;
 };
 

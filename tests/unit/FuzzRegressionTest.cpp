@@ -59,7 +59,7 @@ TEST(FuzzRegression, DependencyNamesThatDoNotSplitBackWholeAreStillListedOnce) {
         Platform system = machine.Platform();
         machine.AddService("Main", "本体", "C:\\svc\\main.exe");
         machine.registry.SetValue(FakeMachine::ServiceKey("Main"), "DependOnService", kRegMultiSz, Bytes(c.value));
-        StateList list{{}, machine.shell.CreateImageList(32, 32)};
+        StateList list{{}, {}, machine.shell.CreateImageList(32, 32)};
         std::vector<ServiceReadError> errors;
         ListDependencies(system, "Main", list, {}, errors);
         EXPECT_EQ(list.items.size(), c.listed) << testing::PrintToString(c.value);

@@ -112,7 +112,7 @@ TEST(SortStateList, ExchangeOrderOfEqualNamesAndIconsMoveWithTheirItems) {
     add(items, "b2", "B");
     add(items, "a", "A");
     SortStateList(items, *images);
-    EXPECT_EQ(Names(StateList{items, nullptr}), (std::vector<std::string>{"a", "b2", "b1"}));
+    EXPECT_EQ(Names(StateList{items, {}, nullptr}), (std::vector<std::string>{"a", "b2", "b1"}));
     EXPECT_EQ(pictures, (std::vector<std::string>{"icon-a", "icon-b2", "icon-b1"}));
 
     // Unsigned bytes, no locale: an empty name first, upper case before lower, Shift-JIS
@@ -126,7 +126,7 @@ TEST(SortStateList, ExchangeOrderOfEqualNamesAndIconsMoveWithTheirItems) {
     add(items, "longer", "ABCD");
     add(items, "empty", "");
     SortStateList(items, *images);
-    EXPECT_EQ(Names(StateList{items, nullptr}),
+    EXPECT_EQ(Names(StateList{items, {}, nullptr}),
               (std::vector<std::string>{"empty", "upper", "longer", "lower", "hira", "kana"}));
     for (std::size_t k = 0; k < items.size(); ++k) EXPECT_EQ(pictures[k], "icon-" + Field(items[k], 0));
 

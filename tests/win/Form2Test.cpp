@@ -22,11 +22,7 @@ using namespace platform;
 
 std::vector<std::string> Names(const StateList& list) {
     std::vector<std::string> names;
-    for (const std::string& item : list.items) {
-        ServiceEntry entry;
-        SplitServiceItem(item, entry);
-        names.push_back(entry.serviceName);
-    }
+    for (const ServiceEntry& entry : list.entries) names.push_back(entry.serviceName);
     return names;
 }
 

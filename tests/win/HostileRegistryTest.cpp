@@ -233,7 +233,7 @@ TEST(HostileRegistry, DependenciesOfOddDependOnServiceValues) {
     const platform::IconHandle driverIcon = LoadSystemIcon(system, kDriverIconIndex);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        StateList list{{}, system.shell.CreateImageList(32, 32)};
+        StateList list{{}, {}, system.shell.CreateImageList(32, 32)};
         std::vector<ServiceReadError> readErrors;
         std::string error;
         try {
@@ -245,9 +245,7 @@ TEST(HostileRegistry, DependenciesOfOddDependOnServiceValues) {
         EXPECT_EQ(list.images->Count(), static_cast<int>(list.items.size()));
         std::vector<std::string> names;
         ServiceEntry canary;
-        for (const std::string& item : list.items) {
-            ServiceEntry entry;
-            SplitServiceItem(item, entry);
+        for (const ServiceEntry& entry : list.entries) {
             names.push_back(entry.serviceName);
             if (entry.serviceName == kCanary) canary = entry;
         }

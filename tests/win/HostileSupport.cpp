@@ -117,9 +117,8 @@ BuiltCatalogue::BuiltCatalogue()
 
 std::optional<std::pair<ServiceEntry, bool>> BuiltCatalogue::Stopped(const std::string& name) {
     StateList& list = catalogue_.List(kStoppedTab);
-    for (std::size_t k = 0; k < list.items.size(); ++k) {
-        ServiceEntry entry;
-        SplitServiceItem(list.items[k], entry);
+    for (std::size_t k = 0; k < list.entries.size(); ++k) {
+        const ServiceEntry& entry = list.entries[k];
         if (entry.serviceName == name)
             return std::make_pair(entry, Pixels(list.images->GetIcon(static_cast<int>(k)).get()) == defaultPixels_);
     }
@@ -136,11 +135,7 @@ std::vector<std::string> BuiltCatalogue::ErrorsOf(const std::string& name) const
 std::set<std::string> BuiltCatalogue::AllNames() const {
     std::set<std::string> names;
     for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
-        for (const std::string& item : catalogue_.List(tab).items) {
-            ServiceEntry entry;
-            SplitServiceItem(item, entry);
-            names.insert(entry.serviceName);
-        }
+        for (const ServiceEntry& entry : catalogue_.List(tab).entries) names.insert(entry.serviceName);
     return names;
 }
 
