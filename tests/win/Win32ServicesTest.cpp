@@ -128,7 +128,7 @@ TEST(Win32Services, EnumerationListsEachServiceOnceWithItsState) {
 // whose names are all null, and a resume handle that never moves, so repeating the request makes no progress. One request with the size it
 // reports as needed returns every service. (The buffer must be zero-filled: with other bytes in
 // it, Wine's EnumServicesStatusA faults reading them.)
-TEST(Win32Services, SmallBatchesMakeNoProgressOnWineButTheNeededSizeGetsAll) {
+TEST(WineBehaviour, SmallServiceBatchesMakeNoProgressButTheNeededSizeGetsAll) {
     TestService paused(ServiceDefinition("RondelT_ManyPaused"));
     ASSERT_EQ(paused.CreateError(), 0u);
     ASSERT_EQ(paused.StartAndWait(), 0u);
@@ -290,7 +290,7 @@ TEST(Win32Services, AServiceThatNeverReachesItsDispatcherFailsToStart) {
 // The test service answers pause with 1061 under --refuse-pause. Windows hands a control
 // handler's error on to the caller; Wine 8 does not: the request succeeds and the service
 // simply stays running. The same for a user-defined control the handler does not know.
-TEST(Win32Services, WineDoesNotPassOnAControlHandlersRefusal) {
+TEST(WineBehaviour, AControlHandlersRefusalIsNotPassedOn) {
     TestService refusing(ServiceDefinition("RondelT_Refuse").Arguments("--refuse-pause"));
     ASSERT_EQ(refusing.CreateError(), 0u);
     ASSERT_EQ(refusing.StartAndWait(), 0u);

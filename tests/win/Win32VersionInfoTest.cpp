@@ -98,7 +98,7 @@ TEST(Win32VersionInfo, FilesWithoutVersionInformation) {
 
 // What Wine 8's own files carry (the services of a fresh prefix run from them): the English
 // table 040904B0, not 040904E4; its service programs have no version information at all.
-TEST(Win32VersionInfo, WinesOwnBinaries) {
+TEST(WineBehaviour, OwnBinariesCarryTheEnglishTableOrNoVersion) {
     Win32FileSystem files;
     rondel::platform::Win32Environment environment;
     const std::string system = environment.SystemDirectory() + "\\";
