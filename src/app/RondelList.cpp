@@ -106,25 +106,6 @@ private:
 
 std::string ErrorSuffix(DWORD error) { return " (エラー " + std::to_string(error) + ")\r\n"; }
 
-// Writes bytes into file through a file of its own beside it ("FILE.<process id>.tmp"), which
-// takes file's name once it is complete and on the disk; gives the system's error, the file of
-// its own deleted, or 0.
-DWORD WriteWholeFile(const std::string& file, const std::string& bytes) {
-    const std::string temporary = file + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    unique_file handle(
-        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return ::GetLastError();
-    Output output(handle.get());
-    output.Write(bytes);
-    if (!output.Failed() && !::FlushFileBuffers(handle.get())) output.Fail(::GetLastError());
-    if (!handle.Close()) output.Fail(::GetLastError());
-    if (!output.Failed() &&
-        !::MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        output.Fail(::GetLastError());
-    if (output.Failed()) ::DeleteFileA(temporary.c_str());
-    return output.Error();
-}
-
 struct Options {
     enum class Kind { Listing, Csv, Version, Help } kind = Kind::Listing;
     std::optional<std::string> file;  // --output
@@ -181,7 +162,7 @@ int List(const Options& options, platform::Platform& system, Output& out, Output
         const std::string csv = FormatCatalogueCsv(system, catalogue, platform::Utf8FromCodePage932, result.readErrors);
         if (!options.file) {
             out.Write(csv, Encoding::Utf8);
-        } else if (const DWORD error = WriteWholeFile(*options.file, kUtf8ByteOrderMark + csv); error != 0) {
+        } else if (const DWORD error = platform::WriteWholeFile(*options.file, kUtf8ByteOrderMark + csv); error != 0) {
             err.Write("ファイル「" + *options.file + "」に書き込めません" + ErrorSuffix(error));
             exitCode = 1;
         }

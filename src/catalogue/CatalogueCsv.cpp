@@ -28,11 +28,22 @@ std::string CsvRecord(const std::vector<std::string>& fields) {
     return record;
 }
 
+TabEntries EntriesOfCatalogue(const ServiceCatalogue& catalogue) {
+    TabEntries tabs;
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) tabs[tab] = catalogue.List(tab).entries;
+    return tabs;
+}
+
 std::string FormatCatalogueCsv(platform::Platform& system, const ServiceCatalogue& catalogue,
                                const Utf8Converter& toUtf8, std::vector<ServiceReadError>& errors) {
+    return FormatServicesCsv(system, EntriesOfCatalogue(catalogue), toUtf8, errors);
+}
+
+std::string FormatServicesCsv(platform::Platform& system, const TabEntries& tabs, const Utf8Converter& toUtf8,
+                              std::vector<ServiceReadError>& errors) {
     std::string csv = CsvRecord(std::vector<std::string>(std::begin(kCatalogueCsvColumns), std::end(kCatalogueCsvColumns)));
     for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
-        for (const ServiceEntry& entry : catalogue.List(tab).entries) {
+        for (const ServiceEntry& entry : tabs[tab]) {
             std::string startType;
             try {
                 const ServiceRegistryDetails details = ReadServiceRegistryDetails(system, entry.serviceName);

@@ -1,6 +1,7 @@
 // The catalogue as comma-separated values for spreadsheets (RFC 4180), in UTF-8.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,5 +34,10 @@ inline constexpr const char* kCatalogueCsvColumns[] = {
 // reading a start type is added to errors and leaves that field empty; the service is listed.
 std::string FormatCatalogueCsv(platform::Platform& system, const ServiceCatalogue& catalogue,
                                const Utf8Converter& toUtf8, std::vector<ServiceReadError>& errors);
+// The same of the three tabs' entries (a catalogue's lists' entries, copied for a worker).
+using TabEntries = std::array<std::vector<ServiceEntry>, 3>;
+TabEntries EntriesOfCatalogue(const ServiceCatalogue& catalogue);
+std::string FormatServicesCsv(platform::Platform& system, const TabEntries& tabs, const Utf8Converter& toUtf8,
+                              std::vector<ServiceReadError>& errors);
 
 }  // namespace rondel

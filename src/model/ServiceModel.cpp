@@ -46,6 +46,8 @@ std::string StatusText(const std::optional<PendingRequest>& pending) {
         return AboutService("サービス「", name, "」の依存関係を調べています…");
     case RequestKind::HomePage:
         return "ホームページを開いています…";
+    case RequestKind::SaveList:
+        return "サービスの一覧を保存しています…";
     }
     return {};
 }
@@ -144,6 +146,7 @@ CommandStates ServiceModel::Commands() const {
     CommandStates can;
     const bool idle = !pending_;
     can.refresh = idle;
+    can.saveList = idle && catalogue_ != nullptr;
     if (selected_ < 0) return can;
 
     TabCommands tab = kTabCommands[currentTab_];

@@ -32,6 +32,7 @@ enum class RequestKind {
     StartType,
     Dependencies,
     HomePage,
+    SaveList,
 };
 
 struct PendingRequest {
@@ -54,6 +55,7 @@ struct CommandStates {
     bool dependencies = false;
     bool copy = false;          // the name and the details
     bool refresh = false;       // F5
+    bool saveList = false;      // 一覧を保存...
     bool operator==(const CommandStates&) const = default;
 };
 

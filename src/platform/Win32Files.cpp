@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -92,6 +93,27 @@ std::optional<std::string> Win32FileSystem::QueryString(std::span<const uint8_t>
     std::optional<std::string> text = StringInBuffer(static_cast<const char*>(value), block.data(), block.size());
     if (text && text->size() > length) text->resize(length);
     return text;
+}
+
+unsigned long WriteWholeFile(const std::string& file, const std::string& bytes) {
+    const std::string temporary = file + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    unique_file handle(
+        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return ::GetLastError();
+    DWORD error = 0;
+    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+        const DWORD size = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(handle.get(), bytes.data() + done, size, &written, nullptr)) error = ::GetLastError();
+        else if (written == 0) error = ERROR_WRITE_FAULT;
+        done += written;
+    }
+    if (error == 0 && !::FlushFileBuffers(handle.get())) error = ::GetLastError();
+    if (!handle.Close() && error == 0) error = ::GetLastError();
+    if (error == 0 && !::MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = ::GetLastError();
+    if (error != 0) ::DeleteFileA(temporary.c_str());
+    return error;
 }
 
 }  // namespace rondel::platform

@@ -74,6 +74,7 @@ enum Form1Command : WORD {
     kCmdCopyDetails,
     kCmdNextTab,      // Ctrl+Tab, Ctrl+PgDn
     kCmdPreviousTab,  // Ctrl+Shift+Tab, Ctrl+PgUp
+    kCmdSaveList,     // the list's menu: every service of the three tabs into a CSV file
 };
 
 // The smallest outer size of the window, which is also its size at creation.
@@ -138,6 +139,11 @@ public:
     bool GLB_ListKeyPress(char key);
     // The list's menu, its items enabled as the buttons they stand for.
     void GLB_ListContextPopup(POINT screen);
+    // Asks for a file with the system's save dialog, then writes the CSV of the three tabs into
+    // it on the worker (UTF-8 after a byte-order mark, RondelList's --csv columns).
+    void SaveList();
+    // Writes the CSV of the three tabs into file on the worker; a failure is reported.
+    void SaveListTo(const std::string& file);
     // The details as "label: value" lines, in the panel's order.
     std::string DetailsText() const;
     // Stops the selected service, waits until it has stopped, then starts it, on the worker.

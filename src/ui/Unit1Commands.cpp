@@ -1,6 +1,7 @@
 // TForm1's commands from the keys and the list's menu, and the copies to the clipboard.
 #include "control/StartType.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/FileDialog.h"
 #include "toolkit/Menus.h"
 #include "toolkit/MessageDialog.h"
 #include "ui/Unit1.h"
@@ -45,6 +46,9 @@ void TForm1::ExecuteCommand(WORD command) {
     case kCmdCopyDetails:
         if (can.copy) CopyToClipboard(DetailsText());
         break;
+    case kCmdSaveList:
+        if (can.saveList) SaveList();
+        break;
     default:
         break;
     }
@@ -77,6 +81,8 @@ void TForm1::GLB_ListContextPopup(POINT screen) {
     menu.AddSeparator();
     menu.Add(kCmdCopyName, "サービス名をコピー(&N)", can.copy);
     menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", can.copy);
+    menu.AddSeparator();
+    menu.Add(kCmdSaveList, "一覧を保存(&L)...", can.saveList);
     menu.Popup(Handle(), screen);
 }
 
@@ -106,6 +112,11 @@ std::string TForm1::DetailsText() const {
         text += "\r\n";
     }
     return text;
+}
+
+void TForm1::SaveList() {
+    if (const std::optional<std::string> file = AskFileToSave(Handle(), "services.csv", "CSV (*.csv)", "csv"))
+        SaveListTo(*file);
 }
 
 void TForm1::CopyToClipboard(const std::string& text) {

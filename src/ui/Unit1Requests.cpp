@@ -5,9 +5,11 @@
 // had waited for it.
 #include <memory>
 
+#include "catalogue/CatalogueCsv.h"
 #include "control/DependencyLookup.h"
 #include "control/ServiceRestart.h"
 #include "control/StartType.h"
+#include "platform/Win32Platform.h"
 #include "toolkit/MessageDialog.h"
 #include "ui/HomePage.h"
 #include "ui/Unit1.h"
@@ -157,6 +159,20 @@ void TForm1::RunServiceCommand(ServiceCommand command) {
             TakeCatalogue(std::move(*build));
             model_.CommandCarriedOut(command, serviceName);
             ShowModel();
+        };
+    });
+}
+
+void TForm1::SaveListTo(const std::string& file) {
+    if (model_.List(kRunningTab) == nullptr) return;
+    const TabEntries tabs{model_.Entries(kRunningTab), model_.Entries(kPausedTab), model_.Entries(kStoppedTab)};
+    StartRequest({RequestKind::SaveList, {}}, [this, system = system_, tabs, file](const News&) mutable -> Task {
+        std::vector<ServiceReadError> startTypeErrors;  // such a start type is left empty
+        const std::string csv = FormatServicesCsv(system, tabs, Utf8FromCodePage932, startTypeErrors);
+        const uint32_t error = WriteWholeFile(file, "\xEF\xBB\xBF" + csv);
+        return [this, file, text = error != 0 ? SystemErrorText(error, system.environment) : std::string()] {
+            EndRequest();
+            if (!text.empty()) ReportError("一覧を「" + file + "」に保存できませんでした。\r\n" + text);
         };
     });
 }

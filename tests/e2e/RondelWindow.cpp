@@ -149,6 +149,20 @@ bool StartRondel(PROCESS_INFORMATION& process) {
 
 }  // namespace
 
+DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 0xFFFFFFFF;
+    DWORD code = 0xFFFFFFFE;
+    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
 DWORD RunRondel(DWORD timeoutMs) {
     PROCESS_INFORMATION process{};
     if (!StartRondel(process)) return 0xFFFFFFFF;

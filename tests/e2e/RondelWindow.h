@@ -34,6 +34,10 @@ void ClickListItem(HWND list, int index);
 // where the list draws item index's glyph.
 bool ListShowsIcon(HWND list, int index, HICON icon);
 
+// Runs a command line and waits at most timeoutMs for it: its exit code, 0xFFFFFFFF when it did
+// not start, 0xFFFFFFFE when it did not end in time.
+DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs);
+
 // Starts Rondel.exe and waits at most timeoutMs for it to end: its exit code, or 0xFFFFFFFF when
 // it was still running (it is ended then).
 DWORD RunRondel(DWORD timeoutMs);

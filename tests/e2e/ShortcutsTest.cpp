@@ -9,6 +9,7 @@
 #include "FixturePaths.h"
 #include "RondelWindow.h"
 #include "TestService.h"
+#include "platform/Win32Handles.h"
 #include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 
@@ -138,6 +139,49 @@ TEST(Shortcuts, TheMenuAndCtrlCCopyTheNameOrTheDetailsInBothFormats) {
     Type(w, "\x03");  // Ctrl+C
     const std::pair<std::string, std::string> name{running.Name(), running.Name()};
     EXPECT_TRUE(WaitFor([&] { return ClipboardTexts() == name; }, 5000)) << ClipboardTexts().first;
+}
+
+// The file in the temporary directory, deleted first; its whole content once it exists.
+std::string TemporaryFile(const char* name) {
+    char directory[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + name;
+    ::DeleteFileA(path.c_str());
+    return path;
+}
+std::string Contents(const std::string& path) {
+    unique_file file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
+    DWORD read = 0;
+    if (file && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.clear();
+    return bytes;
+}
+
+TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsv) {
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    const std::string saved = TemporaryFile("rondel-saved.csv");
+    const std::string listed = TemporaryFile("rondel-listed.csv");
+
+    // The menu's "L", then the system's save dialog over the window: a name typed, Enter.
+    ::PostMessageA(w.Control(kIdList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.Control(kIdList)), MAKELPARAM(-1, -1));
+    ASSERT_TRUE(MenuShows(true));
+    ::PostMessageA(w.Control(kIdList), WM_CHAR, 'l', 1);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        dialog = ::FindWindowA("#32770", nullptr);
+        return dialog != nullptr && ::IsWindowVisible(dialog) && ::GetWindow(dialog, GW_OWNER) == w.Main();
+    }));
+    HWND name = ::GetDlgItem(dialog, 1148);  // the file name's box
+    if (name == nullptr) name = ::GetDlgItem(dialog, 1152);
+    ASSERT_NE(name, nullptr);
+    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+
+    ASSERT_TRUE(WaitFor([&] { return w.Idle() && !Contents(saved).empty(); }));
+    ASSERT_EQ(RunAndWait("\"" + BuildDirectory() + "RondelList.exe\" --csv --output \"" + listed + "\"", 60000), 0u);
+    EXPECT_EQ(Contents(saved).rfind("\xEF\xBB\xBFtab,service name,", 0), 0u);
+    EXPECT_EQ(Contents(saved), Contents(listed));
 }
 
 TEST(Shortcuts, RestartWaitsForTheStopWithoutFreezingTheWindow) {
