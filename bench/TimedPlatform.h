@@ -139,6 +139,9 @@ public:
                       std::span<const uint8_t> bytes) override {
         return real().registry.SetValue(key, name, type, bytes);
     }
+    std::unique_ptr<platform::IKeyWatch> WatchKey(platform::RawHandle root, const std::string& subKey) override {
+        return real().registry.WatchKey(root, subKey);
+    }
 
     // Files and version resources
     bool FileExists(const std::string& path) override {
@@ -146,6 +149,10 @@ public:
         return real().files.FileExists(path);
     }
     std::string ModuleFileName() override { return real().files.ModuleFileName(); }
+    std::optional<platform::FileStamp> StampOf(const std::string& path) override {
+        Timed t(shares_, kFiles);
+        return real().files.StampOf(path);
+    }
     uint32_t VersionInfoSize(const std::string& file) override {
         Timed t(shares_, kVersions);
         return real().versions.VersionInfoSize(file);

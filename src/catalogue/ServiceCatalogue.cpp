@@ -1,8 +1,10 @@
 #include "catalogue/ServiceCatalogue.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
+#include "catalogue/CatalogueMemory.h"
 #include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
@@ -125,8 +127,9 @@ void ServiceCatalogue::Clear() {
 }
 
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
-                                  ExecutableCache& cache, BuildResult& result) {
-    const ServiceEntry entry = ReadListedService(system_, serviceName, result.readErrors, &cache);
+                                  ExecutableCache& cache, CatalogueMemory* memory, BuildResult& result) {
+    const ServiceEntry entry = memory != nullptr ? memory->ListedService(serviceName, result.readErrors)
+                                                 : ReadListedService(system_, serviceName, result.readErrors, &cache);
     const RawHandle icon = cache.IconOf(entry.executablePath);
     found_[TabOfState(currentState)].push_back(MakeFoundService(entry, icon ? icon : defaultIcon));
 }
@@ -167,47 +170,80 @@ void PlaceServices(StateList& list, std::vector<FoundService>& found) {
     list.images->AddIcons(icons);
 }
 
-BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon) {
-    BuildResult result;
-    ExecutableCache cache(system_);  // the icons it holds live until the image lists have their copies
-    IServiceControlManager& services = system_.services;
+namespace {
+
+// Every Win32 service's name and state, in the manager's order, to visit; the manager's
+// errors go into result.
+void EnumerateServices(IServiceControlManager& services, BuildResult& result,
+                       const std::function<void(const std::string&, uint32_t)>& visit) {
     uint32_t error = 0;
     // Listing needs no more than this; the requests open their own handles with their own rights.
     const ServiceHandle manager = services.OpenManager(kScManagerConnect | kScManagerEnumerateService, error);
     result.openError = manager ? 0 : (error != 0 ? error : kErrorInvalidHandle);
+    if (!manager) return;
 
-    if (manager) {
-        uint32_t resume = 0;
-        uint32_t bufferSize = kEnumBufferSize;
-        int retries = 0;
-        for (;;) {
-            const uint32_t resumeBefore = resume;
-            const ServiceEnumeration batch =
-                services.EnumerateServices(manager.get(), kServiceWin32, kServiceStateAll, bufferSize, resume);
-            const bool moreData = batch.error == kErrorMoreData;
-            if (moreData && resume == resumeBefore) {
-                // No progress: the same request would answer the same again (Wine does so, with
-                // null names). Ask once more, from the same place, with the size it needs; the
-                // records of this answer come again then, so they are not listed now.
-                if (++retries > kMaxRetriesWithoutProgress || bufferSize >= kLargestEnumBuffer) {
-                    result.enumerationError = batch.error;
-                    break;
-                }
-                bufferSize = std::min(kLargestEnumBuffer, std::max(batch.bytesNeeded, bufferSize * 2));
-                continue;
-            }
-            for (const ServiceStatusRecord& record : batch.records) {
-                if (!record.serviceName) continue;  // never dereference a null name
-                AddService(*record.serviceName, record.status.currentState, defaultIcon, cache, result);
-            }
-            if (batch.error == 0) break;
-            if (!moreData) {
+    uint32_t resume = 0;
+    uint32_t bufferSize = ServiceCatalogue::kEnumBufferSize;
+    int retries = 0;
+    for (;;) {
+        const uint32_t resumeBefore = resume;
+        const ServiceEnumeration batch =
+            services.EnumerateServices(manager.get(), kServiceWin32, kServiceStateAll, bufferSize, resume);
+        const bool moreData = batch.error == kErrorMoreData;
+        if (moreData && resume == resumeBefore) {
+            // No progress: the same request would answer the same again (Wine does so, with
+            // null names). Ask once more, from the same place, with the size it needs; the
+            // records of this answer come again then, so they are not listed now.
+            if (++retries > kMaxRetriesWithoutProgress || bufferSize >= kLargestEnumBuffer) {
                 result.enumerationError = batch.error;
-                break;
+                return;
             }
+            bufferSize = std::min(kLargestEnumBuffer, std::max(batch.bytesNeeded, bufferSize * 2));
+            continue;
+        }
+        for (const ServiceStatusRecord& record : batch.records) {
+            if (!record.serviceName) continue;  // never dereference a null name
+            visit(*record.serviceName, record.status.currentState);
+            result.states.emplace_back(*record.serviceName, TabOfState(record.status.currentState));
+        }
+        if (batch.error == 0) break;
+        if (!moreData) {
+            result.enumerationError = batch.error;
+            return;
         }
     }
+    std::sort(result.states.begin(), result.states.end());
+}
 
+}  // namespace
+
+std::optional<ServiceStates> ReadServiceStates(Platform& system) {
+    BuildResult result;
+    EnumerateServices(system.services, result, [](const std::string&, uint32_t) {});
+    if (!result.Complete()) return std::nullopt;
+    return std::move(result.states);
+}
+
+BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, CatalogueMemory* memory) {
+    BuildResult result;
+    std::optional<ExecutableCache> ownCache;  // the icons it holds live until the image lists have their copies
+    if (memory != nullptr) memory->BeginBuild();
+    else ownCache.emplace(system_);
+    ExecutableCache& cache = memory != nullptr ? memory->Executables() : *ownCache;
+    EnumerateServices(system_.services, result, [&](const std::string& name, uint32_t state) {
+        AddService(name, state, defaultIcon, cache, memory, result);
+    });
+
+    if (memory != nullptr) {
+        CatalogueMemory::Listed listed;
+        for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
+            for (const FoundService& found : found_[tab]) listed[tab].emplace_back(found.item, found.icon);
+        if (memory->SameAsBefore(std::move(listed)) && result.Complete()) {
+            result.unchanged = true;
+            for (auto& found : found_) found.clear();
+            return result;
+        }
+    }
     for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) PlaceServices(lists_[tab], found_[tab]);
     return result;
 }
@@ -220,9 +256,10 @@ platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index) 
     return system.shell.IconOfFile(GetSystemDir(system.environment) + "\\shell32.dll", index);
 }
 
-CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon) {
+CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon, CatalogueMemory* memory) {
     CatalogueBuild build{std::make_unique<ServiceCatalogue>(system), {}};
-    build.result = build.catalogue->BuildServiceLists(defaultIcon);
+    build.result = build.catalogue->BuildServiceLists(defaultIcon, memory);
+    if (build.result.unchanged) build.catalogue.reset();
     return build;
 }
 

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/ServiceEntry.h"
@@ -61,15 +63,26 @@ struct ServiceReadError {
 // wrong kind does not hide it: the error is written down in errors and the service is listed
 // with what was read before it.
 class ExecutableCache;
+class CatalogueMemory;
 ServiceEntry ReadListedService(platform::Platform& system, const std::string& serviceName,
                                std::vector<ServiceReadError>& errors, ExecutableCache* cache = nullptr);
+
+// Every listed service's name as the manager gives it and its tab, sorted by name.
+using ServiceStates = std::vector<std::pair<std::string, ServiceTab>>;
 
 struct BuildResult {
     uint32_t openError = 0;         // the manager could not be opened
     uint32_t enumerationError = 0;  // the enumeration ended early with this error
     std::vector<ServiceReadError> readErrors;
+    ServiceStates states;
+    // Built with a memory: the lists would be those of the build before; they are left empty.
+    bool unchanged = false;
     bool Complete() const { return openError == 0 && enumerationError == 0; }
 };
+
+// The states of every Win32 service, as a build lists them; nothing when the manager cannot
+// be asked or the enumeration ends early.
+std::optional<ServiceStates> ReadServiceStates(platform::Platform& system);
 
 class ServiceCatalogue {
 public:
@@ -82,8 +95,9 @@ public:
     void Clear();
 
     // Appends every Win32 service to the list of its state, then sorts the three lists.
-    // defaultIcon stands in for an executable without an icon.
-    BuildResult BuildServiceLists(platform::RawHandle defaultIcon);
+    // defaultIcon stands in for an executable without an icon. With a memory, what has not
+    // changed since its last build is not read again.
+    BuildResult BuildServiceLists(platform::RawHandle defaultIcon, CatalogueMemory* memory = nullptr);
 
     // The size of one enumeration request; the enumeration grows it only where the system
     // makes no progress with it.
@@ -91,7 +105,7 @@ public:
 
 private:
     void AddService(const std::string& serviceName, uint32_t currentState, platform::RawHandle defaultIcon,
-                    ExecutableCache& cache, BuildResult& result);
+                    ExecutableCache& cache, CatalogueMemory* memory, BuildResult& result);
 
     platform::Platform system_;
     std::array<StateList, 3> lists_;
@@ -114,7 +128,9 @@ struct CatalogueBuild {
     std::unique_ptr<ServiceCatalogue> catalogue;
     BuildResult result;
 };
-CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon);
+// With a memory: no catalogue when nothing changed since its last build (result.unchanged).
+CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon,
+                              CatalogueMemory* memory = nullptr);
 
 // The catalogue as a script reads it: one line per listed service, the tab number (0 running,
 // 1 paused, 2 stopped), a TAB and the list-item text as stored; tab 0's list first, then 1,

@@ -44,6 +44,25 @@ ExecutableCache::Strings StringsOfFile(Platform& system, const std::optional<std
 
 }  // namespace
 
+void ExecutableCache::BeginBuild() {
+    stringsByImagePath_.clear();
+    iconByPath_.clear();
+    stamped_.clear();
+    readAgain_ = false;
+}
+
+ExecutableCache::FileRead& ExecutableCache::FileOf(const std::string& file) {
+    FileRead& read = files_[file];
+    if (stamped_.insert(file).second) {
+        const std::optional<FileStamp> stamp = system_.files.StampOf(file);
+        if (!stamp || stamp != read.stamp) {
+            readAgain_ = readAgain_ || read.strings || read.icon;
+            read = FileRead{stamp, std::nullopt, std::nullopt};
+        }
+    }
+    return read;
+}
+
 const ExecutableCache::Strings& ExecutableCache::StringsOf(const std::string& imagePath) {
     if (const auto known = stringsByImagePath_.find(imagePath); known != stringsByImagePath_.end())
         return known->second;
@@ -51,10 +70,10 @@ const ExecutableCache::Strings& ExecutableCache::StringsOf(const std::string& im
     Strings strings;
     if (!file) {
         strings = StringsOfFile(system_, file);
-    } else if (const auto read = stringsByFile_.find(*file); read != stringsByFile_.end()) {
-        strings = read->second;
     } else {
-        strings = stringsByFile_.emplace(*file, StringsOfFile(system_, file)).first->second;
+        FileRead& read = FileOf(*file);
+        if (!read.strings) read.strings = StringsOfFile(system_, file);
+        strings = *read.strings;
     }
     return stringsByImagePath_.emplace(imagePath, std::move(strings)).first->second;
 }
@@ -63,9 +82,9 @@ RawHandle ExecutableCache::IconOf(const std::string& executablePath) {
     if (const auto known = iconByPath_.find(executablePath); known != iconByPath_.end()) return known->second;
     RawHandle icon = 0;
     if (const auto file = ResolveExecutableForIcon(system_, executablePath)) {
-        auto extracted = iconByFile_.find(*file);
-        if (extracted == iconByFile_.end()) extracted = iconByFile_.emplace(*file, system_.shell.AssociatedIcon(*file)).first;
-        icon = extracted->second.get();
+        FileRead& read = FileOf(*file);
+        if (!read.icon) read.icon = system_.shell.AssociatedIcon(*file);
+        icon = read.icon->get();
     }
     iconByPath_.emplace(executablePath, icon);
     return icon;
@@ -121,22 +140,27 @@ void ReadServiceInfo(Platform& system, ServiceEntry& entry, ExecutableCache* cac
     entry.company.clear();
     entry.description.clear();
     entry.serviceType = 0;
+    if (!ReadServiceKey(system, entry)) return;
 
+    const std::string& imagePath = entry.executablePath;
+    const ExecutableCache::Strings strings = cache != nullptr
+                                                 ? cache->StringsOf(imagePath)
+                                                 : StringsOfFile(system, ResolveExecutableForDetails(system, imagePath));
+    entry.company = strings.company;
+    entry.description = strings.description;
+}
+
+bool ReadServiceKey(Platform& system, ServiceEntry& entry) {
     // Read rights only: the keys of protected services refuse full access even to administrators.
     RegistryKey key(system.registry, kHkeyLocalMachine);
-    if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyRead)) return;
+    if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyRead)) return false;
 
     entry.displayName = ResolveIndirectString(system.shell, key.ReadString("DisplayName"));
     entry.serviceType = static_cast<uint32_t>(key.ReadInteger("Type"));
     std::string imagePath = key.ReadString("ImagePath");
     CutToPathLength(imagePath);
     entry.executablePath = imagePath;
-
-    const ExecutableCache::Strings strings = cache != nullptr
-                                                 ? cache->StringsOf(imagePath)
-                                                 : StringsOfFile(system, ResolveExecutableForDetails(system, imagePath));
-    entry.company = strings.company;
-    entry.description = strings.description;
+    return true;
 }
 
 void LoadServiceIcon(Platform& system, const ServiceEntry& entry, IconHandle& icon) {

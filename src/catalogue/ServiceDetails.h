@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <optional>
 #include <string>
 
@@ -33,13 +34,20 @@ ServiceRegistryDetails ReadServiceRegistryDetails(platform::Platform& system, co
 // gives the text it names, or the stored text when it cannot be resolved.
 std::string ResolveIndirectString(platform::IShell& shell, const std::string& stored);
 
-// What one build learns about the executables it meets, so that each is resolved, its version
+// What the builds learn about the executables they meet, so that each is resolved, its version
 // strings read and its icon extracted once, however many services it runs (the way the
 // services a host process serves share their host). Within one build the results are those of
-// the rules below, call for call.
+// the rules below, call for call. Kept for later builds (BeginBuild), what was read of a file
+// stays while its size and last-write time stay the same.
 class ExecutableCache {
 public:
     explicit ExecutableCache(platform::Platform& system) : system_(system) {}
+
+    // Another build: the image paths are resolved again, each file met is asked once for its
+    // stamp, and what was read of a file whose stamp changed, or that has none, is read again.
+    void BeginBuild();
+    // This build read a file again that an earlier build had read: an icon may be another now.
+    bool ReadAgain() const { return readAgain_; }
 
     struct Strings {
         std::string company;
@@ -51,11 +59,20 @@ public:
     platform::RawHandle IconOf(const std::string& executablePath);
 
 private:
+    struct FileRead {
+        std::optional<platform::FileStamp> stamp;
+        std::optional<Strings> strings;
+        std::optional<platform::IconHandle> icon;
+    };
+    // What was read of the file, emptied when its stamp is not the one it was read under.
+    FileRead& FileOf(const std::string& file);
+
     platform::Platform& system_;
-    std::map<std::string, Strings> stringsByImagePath_;
-    std::map<std::string, Strings> stringsByFile_;
-    std::map<std::string, platform::RawHandle> iconByPath_;
-    std::map<std::string, platform::IconHandle> iconByFile_;
+    std::map<std::string, Strings> stringsByImagePath_;  // this build's
+    std::map<std::string, platform::RawHandle> iconByPath_;  // this build's
+    std::map<std::string, FileRead> files_;
+    std::set<std::string> stamped_;  // the files whose stamps this build has asked for
+    bool readAgain_ = false;
 };
 
 // Fills display name, executable path, company, description and service type from the
@@ -63,6 +80,9 @@ private:
 // empty strings and type 0. A registry value of the wrong kind raises RegistryError; the
 // fields read before it keep their values.
 void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry, ExecutableCache* cache = nullptr);
+// Its key's part: display name, type and the image path (as executablePath), the other fields
+// left as they are. False when the key does not open; RegistryError as above.
+bool ReadServiceKey(platform::Platform& system, ServiceEntry& entry);
 
 // Gives icon the first icon of the service's executable; leaves it untouched when there is none.
 void LoadServiceIcon(platform::Platform& system, const ServiceEntry& entry, platform::IconHandle& icon);

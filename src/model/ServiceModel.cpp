@@ -24,6 +24,11 @@ std::string AboutService(const char* before, const std::string& name, const char
 
 }  // namespace
 
+std::string ListedAtText(int hour, int minute, int second) {
+    const auto two = [](int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
+    return "最終更新 " + std::to_string(hour) + ":" + two(minute) + ":" + two(second);
+}
+
 std::string StatusText(const std::optional<PendingRequest>& pending) {
     if (!pending) return "F5 キーで最新の状態に更新します";
     const std::string& name = pending->serviceName;

@@ -42,6 +42,8 @@ struct PendingRequest {
 
 // The status bar's text while a request is under way, and when none is.
 std::string StatusText(const std::optional<PendingRequest>& pending);
+// When the lists were last read, as the status bar says it at its right end: "最終更新 9:05:07".
+std::string ListedAtText(int hour, int minute, int second);
 
 // What the user may ask for now: the buttons, the menu's items and the keys.
 struct CommandStates {

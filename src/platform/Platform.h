@@ -74,6 +74,13 @@ struct RegistryData {
     std::vector<uint8_t> bytes;  // the value's data exactly as stored
 };
 
+class IKeyWatch {
+public:
+    virtual ~IKeyWatch() = default;
+    // Whether the key or anything below it changed since the watch began or was last asked.
+    virtual bool Changed() = 0;
+};
+
 class IRegistry : public HandleCloser {
 public:
     // Opens an existing key below a root key (kHkeyLocalMachine...); never creates one.
@@ -84,9 +91,18 @@ public:
     virtual uint32_t QueryValue(RawHandle key, const std::string& name, RegistryData& data) = 0;
     virtual uint32_t SetValue(RawHandle key, const std::string& name, uint32_t type,
                               std::span<const uint8_t> bytes) = 0;
+    // Watches a key and everything below it (names and values): null when the key cannot be
+    // watched, which its readers take as a key that changes all the time.
+    virtual std::unique_ptr<IKeyWatch> WatchKey(RawHandle root, const std::string& subKey) = 0;
 };
 
 // ---------------------------------------------------------------- Files and version resources
+
+struct FileStamp {
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;  // in the system's units (FILETIME)
+    bool operator==(const FileStamp&) const = default;
+};
 
 class IFileSystem {
 public:
@@ -95,6 +111,8 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // The full path of the running program's executable.
     virtual std::string ModuleFileName() = 0;
+    // A file's size and last-write time; nothing for a directory or a file that is not there.
+    virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
 };
 
 class IVersionInfo {

@@ -29,6 +29,16 @@ bool Win32FileSystem::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::optional<FileStamp> Win32FileSystem::StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
+    return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                     join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
 std::string Win32FileSystem::ModuleFileName() {
     std::string path(MAX_PATH, '\0');
     for (;;) {

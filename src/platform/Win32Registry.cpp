@@ -44,4 +44,47 @@ uint32_t Win32Registry::SetValue(RawHandle key, const std::string& name, uint32_
 
 void Win32Registry::CloseHandle(RawHandle handle) noexcept { unique_hkey(As<HKEY>(handle)); }
 
+namespace {
+
+// An event that the system sets on a change below the key; asked without waiting.
+class Win32KeyWatch final : public IKeyWatch {
+public:
+    Win32KeyWatch(unique_hkey key, unique_handle event) : key_(std::move(key)), event_(std::move(event)) {}
+
+    // The first registration: false when the system takes none.
+    bool Arm() {
+        constexpr DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+        // Not tied to this thread (a worker's), where the system offers that; else as before.
+        if (::RegNotifyChangeKeyValue(key_.get(), TRUE, filter | REG_NOTIFY_THREAD_AGNOSTIC, event_.get(), TRUE) ==
+            ERROR_SUCCESS)
+            return true;
+        return ::RegNotifyChangeKeyValue(key_.get(), TRUE, filter, event_.get(), TRUE) == ERROR_SUCCESS;
+    }
+
+    bool Changed() override {
+        if (broken_) return true;
+        if (::WaitForSingleObject(event_.get(), 0) != WAIT_OBJECT_0) return false;
+        broken_ = !Arm();  // for the next change; a watch that cannot go on reports changes from now on
+        return true;
+    }
+
+private:
+    unique_hkey key_;
+    unique_handle event_;
+    bool broken_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<IKeyWatch> Win32Registry::WatchKey(RawHandle root, const std::string& subKey) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(As<HKEY>(root), subKey.c_str(), 0, KEY_NOTIFY, &opened) != ERROR_SUCCESS) return nullptr;
+    unique_hkey key(opened);
+    unique_handle event(::CreateEventA(nullptr, FALSE, FALSE, nullptr));  // reset by the wait that sees it
+    if (!event) return nullptr;
+    auto watch = std::make_unique<Win32KeyWatch>(std::move(key), std::move(event));
+    if (!watch->Arm()) return nullptr;
+    return watch;
+}
+
 }  // namespace rondel::platform

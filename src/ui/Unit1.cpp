@@ -3,6 +3,7 @@
 // Unit1Requests.
 #include "ui/Unit1.h"
 
+#include "catalogue/CatalogueMemory.h"
 #include "catalogue/WexFunc.h"
 #include "control/StartType.h"
 #include "text/ApplicationTitle.h"
@@ -24,7 +25,11 @@ constexpr UINT kStatusNews = WM_APP + 0x101;
 }  // namespace
 
 TForm1::TForm1(Platform& system)
-    : TForm("TForm1"), system_(system), worker_(kWorkerNews), statusReader_(kStatusNews) {
+    : TForm("TForm1"),
+      system_(system),
+      memory_(std::make_shared<CatalogueMemory>(system_)),
+      worker_(kWorkerNews),
+      statusReader_(kStatusNews) {
     SetUpControls();
     CreateHandle();
     // Below the page's controls: it draws around them, and comes last in the Tab order.

@@ -25,6 +25,8 @@
 
 namespace rondel {
 
+class CatalogueMemory;
+
 // The child-window ids of the main window's controls; automation and the tests find the
 // controls by them.
 enum Form1ControlId : int {
@@ -203,6 +205,11 @@ private:
 
     platform::Platform system_;
     ServiceModel model_;
+    // What the catalogue's reads keep for the next; used by the worker's jobs, one at a time.
+    std::shared_ptr<CatalogueMemory> memory_;
+    // When the lists were last read, and what they were read as (the live watch compares).
+    std::string listedAt_;
+    std::shared_ptr<const ServiceStates> listedStates_;
     // Shared with the jobs that read services, which may outlive the window.
     std::shared_ptr<const platform::IconHandle> driverIcon_;
     std::shared_ptr<const platform::IconHandle> defaultIcon_;

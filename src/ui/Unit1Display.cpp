@@ -104,7 +104,10 @@ void TForm1::ShowCommands() {
     BB_Depend.SetEnabled(can.dependencies);
 }
 
-void TForm1::ShowStatus() { StatusBar1.SetSimpleText(StatusText(model_.Pending())); }
+void TForm1::ShowStatus() {
+    // The time at the right end.
+    StatusBar1.SetSimpleText(StatusText(model_.Pending()) + (listedAt_.empty() ? "" : "\t\t" + listedAt_));
+}
 void TForm1::CB_StartChange() {
     model_.ChooseStartType(CB_Start.ItemIndex());
     ShowCommands();

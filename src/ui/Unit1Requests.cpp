@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "catalogue/CatalogueCsv.h"
+#include "catalogue/CatalogueMemory.h"
 #include "control/DependencyLookup.h"
 #include "control/ServiceRestart.h"
 #include "control/StartType.h"
@@ -43,8 +44,11 @@ std::string RestartTimeOutText(const std::string& serviceName) {
 
 // A catalogue read by a job, carried to the window (a task must be copyable).
 using SharedBuild = std::shared_ptr<CatalogueBuild>;
-SharedBuild ReadCatalogue(Platform& system, const std::shared_ptr<const IconHandle>& defaultIcon) {
-    return std::make_shared<CatalogueBuild>(BuildCatalogue(system, defaultIcon->get()));
+// Read with the window's memory, used by one job at a time: what has not changed is not read
+// again, and no catalogue comes when nothing has.
+SharedBuild ReadCatalogue(Platform& system, const std::shared_ptr<const IconHandle>& defaultIcon,
+                          const std::shared_ptr<CatalogueMemory>& memory) {
+    return std::make_shared<CatalogueBuild>(BuildCatalogue(system, defaultIcon->get(), memory.get()));
 }
 
 }  // namespace
@@ -68,9 +72,18 @@ void TForm1::EndRequest() {
 }
 
 void TForm1::TakeCatalogue(CatalogueBuild build) {
-    // The list box lets go of the old icons before they go.
-    GLB_List.SetGlyphs(nullptr);
-    model_.SetCatalogue(std::move(build.catalogue));
+    if (build.catalogue) {
+        // The list box lets go of the old icons before they go.
+        GLB_List.SetGlyphs(nullptr);
+        model_.SetCatalogue(std::move(build.catalogue));
+    } else {
+        model_.ShowTab(model_.CurrentTab());  // the same lists: as a new catalogue leaves them
+    }
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    listedAt_ = ListedAtText(now.wHour, now.wMinute, now.wSecond);
+    listedStates_ = std::make_shared<const ServiceStates>(std::move(build.result.states));
+    ShowStatus();
     // One odd registry value is reported once, after the lists are shown.
     if (!build.result.readErrors.empty() && !readErrorReported_) {
         readErrorReported_ = true;
@@ -113,8 +126,8 @@ void TForm1::AskStatus() {
 }
 
 void TForm1::RefreshServices() {
-    StartRequest({RequestKind::Refresh, {}}, [this, system = system_, icon = defaultIcon_](const News&) mutable -> Task {
-        const SharedBuild build = ReadCatalogue(system, icon);
+    StartRequest({RequestKind::Refresh, {}}, [this, system = system_, icon = defaultIcon_, memory = memory_](const News&) mutable -> Task {
+        const SharedBuild build = ReadCatalogue(system, icon, memory);
         return [this, build] {
             EndRequest();
             TakeCatalogue(std::move(*build));
@@ -127,8 +140,8 @@ void TForm1::RefreshKeepingSelection() {
     const ServiceEntry* selected = model_.Selected();
     const std::string serviceName = selected != nullptr ? selected->serviceName : std::string();
     StartRequest({RequestKind::Refresh, {}},
-                 [this, system = system_, icon = defaultIcon_, serviceName](const News&) mutable -> Task {
-                     const SharedBuild build = ReadCatalogue(system, icon);
+                 [this, system = system_, icon = defaultIcon_, memory = memory_, serviceName](const News&) mutable -> Task {
+                     const SharedBuild build = ReadCatalogue(system, icon, memory);
                      return [this, build, serviceName] {
                          EndRequest();
                          TakeCatalogue(std::move(*build));
@@ -142,7 +155,7 @@ void TForm1::RunServiceCommand(ServiceCommand command) {
     const ServiceEntry* selected = model_.Selected();
     if (selected == nullptr) return;
     const std::string serviceName = selected->serviceName;
-    StartRequest({KindOf(command), serviceName}, [this, system = system_, icon = defaultIcon_, serviceName,
+    StartRequest({KindOf(command), serviceName}, [this, system = system_, icon = defaultIcon_, memory = memory_, serviceName,
                                                   command](const News&) mutable -> Task {
         // The handles stay open until the lists have been read again; the service's goes first.
         ServiceCommandRequest request(system, serviceName, command);
@@ -153,7 +166,7 @@ void TForm1::RunServiceCommand(ServiceCommand command) {
                 ReportError(text);
             };
         }
-        const SharedBuild build = ReadCatalogue(system, icon);
+        const SharedBuild build = ReadCatalogue(system, icon, memory);
         return [this, build, command, serviceName] {
             EndRequest();
             TakeCatalogue(std::move(*build));
@@ -181,7 +194,7 @@ void TForm1::RestartSelected() {
     const ServiceEntry* selected = model_.Selected();
     if (selected == nullptr) return;
     const std::string serviceName = selected->serviceName;
-    const auto job = [this, system = system_, icon = defaultIcon_, serviceName](const News& news) mutable -> Task {
+    const auto job = [this, system = system_, icon = defaultIcon_, memory = memory_, serviceName](const News& news) mutable -> Task {
         RestartPacing pacing{[]() -> uint64_t { return ::GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); }};
         pacing.progress = [this, &news](RestartStep step) {
             if (step != RestartStep::Start) return;
@@ -202,7 +215,7 @@ void TForm1::RestartSelected() {
             if (failed) ::MessageBoxA(nullptr, failure.c_str(), "エラー", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
             return {};
         }
-        const SharedBuild build = ReadCatalogue(system, icon);
+        const SharedBuild build = ReadCatalogue(system, icon, memory);
         return [this, build, failed, failure, serviceName] {
             EndRequest();
             if (failed) ReportError(failure);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace rondel::fake {
 
@@ -251,6 +252,7 @@ std::string FakeRegistry::FullPath(RawHandle root, const std::string& path) {
 }
 
 void FakeRegistry::CreateKey(const std::string& path, RawHandle root) {
+    ++changes_;
     // Every key on the way exists too.
     std::string p;
     std::size_t start = 0;
@@ -265,6 +267,7 @@ void FakeRegistry::CreateKey(const std::string& path, RawHandle root) {
 }
 
 void FakeRegistry::DeleteKey(const std::string& path, RawHandle root) {
+    ++changes_;
     const std::string full = FullPath(root, path);
     for (auto it = keys_.begin(); it != keys_.end();) {
         const bool below = EqualNoCase(it->first, full) ||
@@ -307,6 +310,7 @@ void FakeRegistry::SetMultiString(const std::string& path, const std::string& na
 }
 
 void FakeRegistry::DeleteValue(const std::string& path, const std::string& name, RawHandle root) {
+    ++changes_;
     const auto it = keys_.find(FullPath(root, path));
     if (it != keys_.end()) it->second.values.erase(name);
 }
@@ -360,7 +364,21 @@ uint32_t FakeRegistry::SetValue(RawHandle key, const std::string& name, uint32_t
     if (o == open_.end()) return kErrorInvalidHandle;
     if (setValueError != 0) return setValueError;
     keys_[o->second].values[name] = RegistryData{type, {bytes.begin(), bytes.end()}};
+    ++changes_;
     return 0;
+}
+
+std::unique_ptr<platform::IKeyWatch> FakeRegistry::WatchKey(RawHandle, const std::string&) {
+    class Watch final : public platform::IKeyWatch {
+    public:
+        explicit Watch(const uint64_t& changes) : changes_(changes), seen_(changes) {}
+        bool Changed() override { return std::exchange(seen_, changes_) != changes_; }
+
+    private:
+        const uint64_t& changes_;
+        uint64_t seen_;
+    };
+    return std::make_unique<Watch>(changes_);
 }
 
 void FakeRegistry::CloseHandle(RawHandle handle) noexcept {
@@ -398,7 +416,13 @@ constexpr char kBlockMagic[8] = {'F', 'A', 'K', 'E', 'V', 'E', 'R', '1'};
 constexpr uint32_t kBlockSize = 64;
 }  // namespace
 
+std::optional<platform::FileStamp> FakeFileSystem::StampOf(const std::string& path) {
+    const FakeFile* f = Find(path);
+    return f != nullptr ? std::optional<platform::FileStamp>(platform::FileStamp{0, f->lastWrite}) : std::nullopt;
+}
+
 uint32_t FakeFileSystem::VersionInfoSize(const std::string& file) {
+    versionQueries.push_back(file);
     const FakeFile* f = Find(file);
     return (f != nullptr && f->version) ? kBlockSize : 0;
 }

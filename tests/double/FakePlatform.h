@@ -147,9 +147,12 @@ public:
                         platform::RegistryData& data) override;
     uint32_t SetValue(RawHandle key, const std::string& name, uint32_t type,
                       std::span<const uint8_t> bytes) override;
+    // Sees every change anywhere in the registry.
+    std::unique_ptr<platform::IKeyWatch> WatchKey(RawHandle root, const std::string& subKey) override;
     void CloseHandle(RawHandle handle) noexcept override;
 
 private:
+    uint64_t changes_ = 0;  // every key made or deleted and value set or deleted
     struct Key {
         std::map<std::string, platform::RegistryData, NoCaseLess> values;
         uint32_t grantedAccess = 0xFFFFFFFFu;
@@ -172,6 +175,7 @@ struct FakeVersionInfo {
 struct FakeFile {
     std::optional<FakeVersionInfo> version;
     std::optional<std::string> icon;  // the picture of its first icon; nullopt: no icons
+    uint64_t lastWrite = 0;           // its stamp's; its size is 0
 };
 
 class FakeFileSystem : public platform::IFileSystem, public platform::IVersionInfo {
@@ -183,9 +187,11 @@ public:
     void AddDirectory(const std::string& path);
     const FakeFile* Find(const std::string& path) const;
     std::vector<std::string> existsQueries;  // every path FileExists was asked about
+    std::vector<std::string> versionQueries;  // every file whose version block was read
 
     bool FileExists(const std::string& path) override;
     std::string ModuleFileName() override { return moduleFileName; }
+    std::optional<platform::FileStamp> StampOf(const std::string& path) override;
 
     uint32_t VersionInfoSize(const std::string& file) override;
     bool ReadVersionInfo(const std::string& file, std::span<uint8_t> block) override;

@@ -203,7 +203,12 @@ RondelWindow::RondelWindow() {
     WaitFor([&] { return Idle(); }, 30000);
 }
 
-bool RondelWindow::Idle() const { return Text(kIdStatusBar) == StatusText(std::nullopt); }
+std::string RondelWindow::Status() const {
+    const std::string text = Text(kIdStatusBar);
+    return text.substr(0, text.find('\t'));
+}
+
+bool RondelWindow::Idle() const { return Status() == StatusText(std::nullopt); }
 
 RondelWindow::~RondelWindow() {
     if (process_.hProcess == nullptr) return;

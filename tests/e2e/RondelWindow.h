@@ -57,6 +57,8 @@ public:
     RondelWindow& operator=(const RondelWindow&) = delete;
 
     HWND Main() const { return main_; }
+    // The status bar's notice, without the time at its right end.
+    std::string Status() const;
     // No request is under way: the status bar shows its notice.
     bool Idle() const;
     HANDLE Process() const { return process_.hProcess; }

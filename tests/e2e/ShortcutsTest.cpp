@@ -72,7 +72,7 @@ TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
     ASSERT_TRUE(WaitFor([&] { return w.Tab() == 2 && w.Text(kIdServiceName) == spin.Name(); }));
     EXPECT_EQ(w.Selected(), w.ItemOf(spin.Name()));
     EXPECT_TRUE(w.Enabled(kIdRun));
-    EXPECT_EQ(RemoteText(w.Control(kIdStatusBar)), "F5 キーで最新の状態に更新します");
+    EXPECT_EQ(w.Status(), "F5 キーで最新の状態に更新します");
 }
 
 // The keyboard alone: Ctrl+Tab and Ctrl+PgDn go round the tabs one way, Ctrl+Shift+Tab and
@@ -201,13 +201,13 @@ TEST(Shortcuts, RestartWaitsForTheStopWithoutFreezingTheWindow) {
     while (slow.State() == SERVICE_STOP_PENDING) {
         DWORD_PTR result = 0;
         if (::SendMessageTimeoutA(w.Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &result)) ++answered;
-        EXPECT_EQ(RemoteText(w.Control(kIdStatusBar)), "サービス「" + slow.Name() + "」を停止しています…");
+        EXPECT_EQ(w.Status(), "サービス「" + slow.Name() + "」を停止しています…");
         EXPECT_FALSE(w.Enabled(kIdStop) || w.Enabled(kIdRun) || w.Enabled(kIdSleep) || w.Enabled(kIdReRun));
         ::Sleep(100);
     }
     EXPECT_GE(answered, 10) << "two seconds of stopping";
 
-    ASSERT_TRUE(WaitFor([&] { return RemoteText(w.Control(kIdStatusBar)) == "F5 キーで最新の状態に更新します"; }));
+    ASSERT_TRUE(WaitFor([&] { return w.Status() == "F5 キーで最新の状態に更新します"; }));
     EXPECT_TRUE(WaitFor([&] { return slow.State() == SERVICE_RUNNING; }));
     EXPECT_EQ(w.Tab(), 0);
     EXPECT_EQ(w.Text(kIdServiceName), slow.Name());

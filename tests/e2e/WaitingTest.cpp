@@ -42,7 +42,7 @@ TEST(Waiting, AHungStopLeavesTheWindowAnsweringAndEndsWithTheDialogOfARefusal) {
     ASSERT_TRUE(w.Select(hung.Name()));
     const RondelWindow::State before = w.Look();
     w.Click(kIdStop);
-    ASSERT_TRUE(WaitFor([&] { return w.Text(kIdStatusBar) == "サービス「" + hung.Name() + "」を停止しています…"; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return w.Status() == "サービス「" + hung.Name() + "」を停止しています…"; }, 5000));
     // While the manager waits for the service (3 s in the test prefix), the window answers and
     // paints, and no second request can begin.
     for (int k = 0; k < 5; ++k) {

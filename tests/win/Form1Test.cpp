@@ -230,15 +230,15 @@ std::vector<bool> MenuStates(TForm1& f, bool shiftF10 = false) {
 TEST_F(Form1Double, TheListMenuEnablesItsItemsAsTheButtons) {
     m.fake.services.Find("RondelT_Beta")->controlsAccepted = 0;
     TForm1& f = Form();
-    // Start, stop, pause, continue, restart; dependencies and the two copies.
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false}));
+    // Start, stop, pause, continue, restart; dependencies, the two copies and saving the list.
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, true}));
     ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, true, true, false, true, true, true, true}));
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, true, true, false, true, true, true, true, true}));
     EXPECT_TRUE(f.BB_Stop.Enabled() && f.BB_Sleep.Enabled() && !f.BB_Run.Enabled() && !f.BB_ReRun.Enabled());
     ASSERT_TRUE(f.SelectService("RondelT_Beta"));  // accepts no control
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, true, true, true}));
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, true, true, true, true}));
     ASSERT_TRUE(f.SelectService("RondelT_Stopped"));
-    EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, true, true, true}));
+    EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, true, true, true, true}));
 }
 
 }  // namespace
