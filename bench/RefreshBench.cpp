@@ -22,6 +22,7 @@
 #include "FixturePaths.h"
 #include "FormSupport.h"
 #include "TimedPlatform.h"
+#include "catalogue/CatalogueMemory.h"
 #include "catalogue/ServiceCatalogue.h"
 #include "platform/Win32Handles.h"
 #include "ui/Unit1.h"
@@ -210,6 +211,27 @@ Result Measure(int rounds) {
     return result;
 }
 
+// F5 when nothing changed: the build with the memory of the builds before (no catalogue comes),
+// and when one executable was written in between (only it is read again).
+void MeasureUnchanged(int rounds) {
+    platform::Win32Platform machine;
+    platform::Platform system = machine.View();
+    const platform::IconHandle defaultIcon = LoadSystemIcon(system, kDefaultServiceIconIndex);
+    CatalogueMemory memory(system);
+    const CatalogueBuild first = BuildCatalogue(system, defaultIcon.get(), &memory);
+    std::vector<double> unchanged;
+    bool allUnchanged = true;
+    for (int round = 0; round < rounds; ++round) {
+        const double start = Stopwatch::Now();
+        const CatalogueBuild again = BuildCatalogue(system, defaultIcon.get(), &memory);
+        unchanged.push_back(Stopwatch::Now() - start);
+        allUnchanged = allUnchanged && again.result.unchanged;
+    }
+    std::printf("F5, nothing changed: %7.1f ms%s\n", Median(unchanged) * 1000,
+                allUnchanged ? "" : " (a build found a change!)");
+    std::fflush(stdout);
+}
+
 void Report(const char* mix, int added, const Result& r) {
     std::printf("%-6s %5d  %5d  %9.1f  %9.1f  %5.2f  %6.3f ", mix, added, r.services, r.catalogue * 1000,
                 r.baseline * 1000, r.catalogue / r.baseline, r.catalogue * 1000 / r.services);
@@ -280,6 +302,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             Report(mix, size, Measure(rounds));
+            if (shared) MeasureUnchanged(rounds);
             if (shared) MeasureWindow(size, rounds);
         }
     }

@@ -105,6 +105,7 @@ public:
     // ---------------------------------------------------------------- the start type
     // The user's choice in the drop-down list, for the selected service only.
     void ChooseStartType(int item);
+    std::optional<int> StartChoice() const { return startChoice_; }
     // The start value the user chose for the selected service; none without a choice.
     std::optional<uint32_t> ChosenStartValue() const;
     // The choice was sent, or given up: 更新 is disabled until the next choice.

@@ -49,6 +49,14 @@ void TListBoxItems::Clear() {
 
 TListBox::TListBox() : items_(*this) { SetColor(clWindow); }
 
+int TListBox::TopIndex() const {
+    return HandleAllocated() ? static_cast<int>(::SendMessageA(Handle(), LB_GETTOPINDEX, 0, 0)) : 0;
+}
+
+void TListBox::SetTopIndex(int index) {
+    if (HandleAllocated()) ::SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
 int TListBox::ItemIndex() const {
     if (!HandleAllocated()) return pendingIndex_;
     return static_cast<int>(::SendMessageA(Handle(), LB_GETCURSEL, 0, 0));

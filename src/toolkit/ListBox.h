@@ -53,6 +53,9 @@ public:
     const TListBoxItems& Items() const { return items_; }
     // -1 for none. Setting it from code raises no OnClick.
     int ItemIndex() const;
+    // The first item shown.
+    int TopIndex() const;
+    void SetTopIndex(int index);
     void SetItemIndex(int index);
     bool Selected(int index) const;
     // In client coordinates.

@@ -21,6 +21,7 @@ const char* const kTabCaptions[] = {"開始しているサービス", "一時停
 // What the workers post to the window when they have news.
 constexpr UINT kWorkerNews = WM_APP + 0x100;
 constexpr UINT kStatusNews = WM_APP + 0x101;
+constexpr UINT kWatchNews = WM_APP + 0x103;
 
 }  // namespace
 
@@ -29,13 +30,15 @@ TForm1::TForm1(Platform& system)
       system_(system),
       memory_(std::make_shared<CatalogueMemory>(system_)),
       worker_(kWorkerNews),
-      statusReader_(kStatusNews) {
+      statusReader_(kStatusNews),
+      watcher_(kWatchNews) {
     SetUpControls();
     CreateHandle();
     // Below the page's controls: it draws around them, and comes last in the Tab order.
     ::SetWindowPos(TC_Main.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     worker_.Attach(Handle());
     statusReader_.Attach(Handle());
+    watcher_.Attach(Handle());
     FormCreate();
 }
 
@@ -195,6 +198,9 @@ void TForm1::FormCreate() {
     ShowModel();
     StatusBar1.SetSimpleText(StatusText(PendingRequest{RequestKind::Refresh, {}}));
     ::PostMessageA(Handle(), kFirstRefresh, 0, 0);
+    watchTimer_.SetInterval(kWatchIntervalMs);
+    watchTimer_.OnTimer = [this] { WatchServices(); };
+    watchTimer_.SetEnabled(true);
     CenterOnScreen();
 }
 HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_ ? driverIcon_->get() : 0); }

@@ -21,6 +21,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/StdCtrls.h"
+#include "toolkit/Timer.h"
 #include "toolkit/Worker.h"
 
 namespace rondel {
@@ -150,6 +151,15 @@ public:
     std::string DetailsText() const;
     // Stops the selected service, waits until it has stopped, then starts it, on the worker.
     void RestartSelected();
+    // The watcher's round: asks for the services' states on its worker and, when they are not
+    // those the lists were read as, follows them (FollowServices). Skipped while a request is
+    // under way.
+    void WatchServices();
+    // Reads the lists again, keeping the selected service, the scroll position and a start type
+    // chosen and not sent.
+    void FollowServices();
+    // No more rounds of the watcher (for a window over a machine that only one thread may ask).
+    void StopWatching() { watchTimer_.SetEnabled(false); }
 
     void BB_RunClick() { RunServiceCommand(ServiceCommand::Start); }
     void BB_StopClick() { RunServiceCommand(ServiceCommand::Stop); }
@@ -218,6 +228,9 @@ private:
     IncrementalSearch search_;
     TWorker worker_;        // the requests, one at a time
     TWorker statusReader_;  // the selected service's status
+    TWorker watcher_;       // the services' states, every kWatchIntervalMs
+    TTimer watchTimer_{*this};
+    static constexpr unsigned kWatchIntervalMs = 500;
     uint64_t selections_ = 0;  // counts the selections, to know whose status an answer is
     // How long the window waits for a status it asked for before it shows the service without.
     static constexpr DWORD kStatusWaitMs = 100;

@@ -96,7 +96,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RefreshServices();
         return 0;
     }
-    for (TWorker* worker : {&worker_, &statusReader_}) {
+    for (TWorker* worker : {&worker_, &statusReader_, &watcher_}) {
         if (message != worker->Message()) continue;
         worker->Deliver();
         return 0;

@@ -334,3 +334,58 @@ TEST(MainWindow, StartTypeIsSetThroughTheManager) {
 
 }  // namespace
 }  // namespace rondel::e2e
+
+namespace rondel::e2e {
+namespace {
+
+// Services changed by another process: the window follows within a second, as F5 would.
+TEST(MainWindow, FollowsServicesChangedElsewhereKeepingSelectionAndScroll) {
+    TestService watched(ServiceDefinition(Named("Followed")).Display("試験 追跡"));
+    TestService paused(ServiceDefinition(Named("FollowPause")).Display("試験 追跡 一時停止"));
+    ASSERT_EQ(watched.CreateError(), 0u);
+    ASSERT_EQ(paused.CreateError(), 0u);
+    ASSERT_EQ(watched.StartAndWait(), 0u);
+    ASSERT_EQ(paused.StartAndWait(), 0u);
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+
+    // The stopped tab scrolled, nothing selected: a change in two other tabs leaves it as it is.
+    ASSERT_TRUE(w.ChooseTab(2));
+    const HWND list = w.Control(kIdList);
+    ::SendMessageA(list, LB_SETTOPINDEX, 3, 0);
+    const auto top = [&] { return static_cast<int>(::SendMessageA(list, LB_GETTOPINDEX, 0, 0)); };
+    ASSERT_EQ(top(), 3);
+    const std::string listedAt = w.Text(kIdStatusBar);
+    ::Sleep(1100);  // the status bar's time, in seconds, then tells the next reading
+    ASSERT_EQ(paused.PauseAndWait(), 0u);
+    ASSERT_TRUE(WaitFor([&] { return w.Text(kIdStatusBar) != listedAt && w.Idle(); }, 5000)) << "the lists read again";
+    EXPECT_EQ(w.Tab(), 2);
+    EXPECT_EQ(top(), 3);
+    EXPECT_EQ(w.Selected(), -1);
+
+    // The selected service stopped from here: in the stopped tab, still selected, within a second.
+    ASSERT_TRUE(w.ChooseTab(0));
+    ASSERT_TRUE(w.Select(watched.Name()));
+    ASSERT_EQ(watched.Stop(), 0u);
+    const ULONGLONG stopped = ::GetTickCount64();
+    ASSERT_TRUE(watched.WaitForState(SERVICE_STOPPED));
+    const auto followed = [&] {
+        return w.Idle() && w.Tab() == 2 && w.Selected() == w.ItemOf(watched.Name()) && w.Text(kIdServiceName) == watched.Name();
+    };
+    ASSERT_TRUE(WaitFor(followed, 5000));
+    const ULONGLONG took = ::GetTickCount64() - stopped;
+    RecordProperty("followedAfterMs", static_cast<int>(took));
+    EXPECT_LT(took, 1000u) << "from the stop to the window showing it";
+
+    // A service added meanwhile appears; one deleted goes.
+    {
+        TestService added(ServiceDefinition(Named("FollowAdded")).Display("試験 追跡 追加"));
+        ASSERT_EQ(added.CreateError(), 0u);
+        EXPECT_TRUE(WaitFor([&] { return w.ItemOf(added.Name()) >= 0; }, 5000));
+    }
+    EXPECT_TRUE(WaitFor([&] { return w.ItemOf(Named("FollowAdded")) < 0; }, 5000));
+    EXPECT_EQ(w.Text(kIdServiceName), watched.Name()) << "the selection stays";
+}
+
+}  // namespace
+}  // namespace rondel::e2e

@@ -63,6 +63,7 @@ protected:
     TForm1& Form() {
         if (!form) {
             form = std::make_unique<TForm1>(m.system);
+            form->StopWatching();  // the in-memory machine is this thread's alone
             EXPECT_TRUE(Settle(*form));
         }
         return *form;

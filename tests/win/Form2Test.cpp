@@ -46,6 +46,7 @@ protected:
     TForm1& Main() {
         if (!main) {
             main = std::make_unique<TForm1>(system);
+            main->StopWatching();  // the in-memory machine is this thread's alone
             EXPECT_TRUE(Settle(*main));
             main->SelectService("Main");
         }
