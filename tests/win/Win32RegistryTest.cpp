@@ -1,7 +1,9 @@
 // The registry side of the seam against Wine's registry, on the keys of test services.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestService.h"
@@ -186,6 +188,31 @@ TEST(Win32Registry, EqualDisplayNamesReachTheRegistryOnly) {
         EXPECT_EQ(r.displayName, "別の表示名");
     }
     EXPECT_TRUE(found);
+}
+
+}  // namespace
+
+namespace {
+
+// The services' key watched from one thread, changed from another: a value written and a key
+// made are seen, once each; a watch asked again without a change sees none.
+TEST(Win32Registry, AWatchOfTheServicesKeySeesValuesAndKeysChangedBelowIt) {
+    TestService service(ServiceDefinition("RondelT_Watched").Arguments("--no-pause"));
+    ASSERT_EQ(service.CreateError(), 0u);
+    Win32Registry registry;
+    std::unique_ptr<IKeyWatch> watch;
+    std::thread([&] { watch = registry.WatchKey(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Services"); }).join();
+    ASSERT_NE(watch, nullptr);
+    EXPECT_FALSE(watch->Changed());
+    ASSERT_EQ(service.SetString("DisplayName", "見張られた"), ERROR_SUCCESS);
+    EXPECT_TRUE(watch->Changed()) << "a value two keys below";
+    EXPECT_FALSE(watch->Changed());
+    {
+        TestService added(ServiceDefinition("RondelT_WatchedToo").Arguments("--no-pause"));
+        ASSERT_EQ(added.CreateError(), 0u);
+        EXPECT_TRUE(watch->Changed()) << "a key made";
+    }
+    EXPECT_TRUE(watch->Changed()) << "a key deleted";
 }
 
 }  // namespace
