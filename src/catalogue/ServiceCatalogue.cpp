@@ -113,7 +113,8 @@ ServiceEntry ReadListedService(Platform& system, const std::string& serviceName,
 }
 
 ServiceCatalogue::ServiceCatalogue(Platform& system) : system_(system) {
-    for (auto& list : lists_) list.images = system_.shell.CreateImageList(32, 32);
+    const int iconSize = system_.shell.IconSize();
+    for (auto& list : lists_) list.images = system_.shell.CreateImageList(iconSize, iconSize);
 }
 
 void StateList::Clear() {

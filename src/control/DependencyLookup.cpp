@@ -104,8 +104,9 @@ void ListDependents(Platform& system, const std::string& serviceName, StateList&
 
 DependencyLists LookUpDependencies(Platform system, const std::string& serviceName, const DependencyIcons& icons) {
     DependencyLists lists;
-    lists.dependencies.images = system.shell.CreateImageList(32, 32);
-    lists.dependents.images = system.shell.CreateImageList(32, 32);
+    const int iconSize = system.shell.IconSize();
+    lists.dependencies.images = system.shell.CreateImageList(iconSize, iconSize);
+    lists.dependents.images = system.shell.CreateImageList(iconSize, iconSize);
     using LookUp = void (*)(Platform&, const std::string&, StateList&, const DependencyIcons&,
                             std::vector<ServiceReadError>&);
     for (const auto& [lookup, list] : {std::pair<LookUp, StateList*>{&ListDependencies, &lists.dependencies},

@@ -76,13 +76,19 @@ void TGraphicListBox::SetLayout(TButtonLayout layout) {
 void TGraphicListBox::UpdateItemHeight() {
     if (!autoItemHeight_) return;
     // One line of text, whatever the items hold.
-    int height = std::abs(Font().Height());
+    int height = std::abs(Scale(Font().Height()));
     if (glyphs_ != nullptr) {
         const int glyphHeight = glyphs_->Height();
-        if (layout_ == blGlyphLeft || layout_ == blGlyphRight) height = std::max(height, glyphHeight + 2);
-        else height += glyphHeight + 2;
+        if (layout_ == blGlyphLeft || layout_ == blGlyphRight) height = std::max(height, glyphHeight + Scale(2));
+        else height += glyphHeight + Scale(2);
     }
     SetItemHeight(height);
+}
+
+void TGraphicListBox::ChangeDpi(int dpi) {
+    if (!autoItemHeight_ && dpi > 0) SetItemHeight(::MulDiv(ItemHeight(), dpi, Dpi()));
+    TListBox::ChangeDpi(dpi);
+    UpdateItemHeight();
 }
 
 void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state) {
@@ -110,6 +116,7 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
     sizes.glyphHeight = glyphs_ ? glyphs_->Height() : 0;
     sizes.clientWidth = ClientWidth();
     sizes.itemHeight = ItemHeight();
+    sizes.dpi = Dpi();
     const ItemPlaces places = LayOutItem(sizes);
 
     // The shown window: the leftmost client-width columns; of content taller than the item,
@@ -131,6 +138,8 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
             composition.Brush().SetColor(focusedColor_);
             composition.Font().Assign(focusedFont_);
         }
+        // The state fonts are described at 96 DPI like any other; they draw at the control's.
+        composition.Font().SetPixelsPerInch(Dpi());
     }
     composition.FillRect(RECT{0, 0, places.imageWidth, places.imageHeight});
 

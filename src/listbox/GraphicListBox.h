@@ -52,6 +52,8 @@ public:
 
     // The item-height rule; runs when AutoItemHeight, Glyphs or Layout is set.
     void UpdateItemHeight();
+    // A fixed item height follows the DPI too.
+    void ChangeDpi(int dpi) override;
     // Paints item index into rect on Canvas(). State: ODS_SELECTED, and ODS_FOCUS for hot.
     void PaintItem(int index, const RECT& rect, std::uint16_t state);
     // Repaints the hot item straight onto the window, with or without the hot look.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "toolkit/ButtonLayout.h"
+#include "toolkit/DpiScale.h"
 
 namespace rondel {
 
@@ -26,6 +27,8 @@ struct ItemSizes {
     int glyphHeight = 0;
     int clientWidth = 0;
     int itemHeight = 0;
+    // The margins around the glyph are written for 96 DPI and scaled to this.
+    int dpi = kDesignDpi;
 };
 
 struct ItemPlaces {

@@ -170,6 +170,9 @@ public:
     // ExtractIconA; empty when the file has no icon of that index.
     virtual IconHandle IconOfFile(const std::string& file, uint32_t index) = 0;
     virtual IconHandle CopyIcon(RawHandle icon) = 0;
+    // The side of the icons the two above give (the system's icon size, 32 at 96 DPI): the image
+    // lists made for them take it, so that they show as sharp as they were drawn.
+    virtual int IconSize() const { return 32; }
     virtual std::unique_ptr<IImageList> CreateImageList(int width, int height) = 0;
     // Resolves an indirect string "@file,-id" to its text; nullopt when it cannot.
     virtual std::optional<std::string> LoadIndirectString(const std::string& reference) = 0;

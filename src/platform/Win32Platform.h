@@ -51,6 +51,7 @@ public:
     IconHandle AssociatedIcon(const std::string& path) override;
     IconHandle IconOfFile(const std::string& file, uint32_t index) override;
     IconHandle CopyIcon(RawHandle icon) override;
+    int IconSize() const override;
     std::unique_ptr<IImageList> CreateImageList(int width, int height) override;
     std::optional<std::string> LoadIndirectString(const std::string& reference) override;
     uint32_t Execute(const std::string& commandLine, int showCommand) override;

@@ -207,6 +207,8 @@ IconHandle Win32Shell::CopyIcon(RawHandle icon) {
     return IconHandle(*this, Raw(::CopyIcon(As<HICON>(icon))));
 }
 
+int Win32Shell::IconSize() const { return ::GetSystemMetrics(SM_CXICON); }
+
 std::unique_ptr<IImageList> Win32Shell::CreateImageList(int width, int height) {
     return std::make_unique<Win32ImageList>(*this, width, height);
 }

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "toolkit/Form.h"
 
@@ -19,8 +20,8 @@ constexpr int kDisabledState = 3;
 // The button pictures of a glyph resource, made from its strip of numGlyphs pictures: every
 // state shows the normal picture but the disabled state, which shows the second. Null when the
 // resource is missing or unfit.
-std::shared_ptr<const TImageList> MakeGlyphPictures(const char* resourceName, int numGlyphs) {
-    const unique_hbitmap strip = LoadBitmapResource(resourceName);
+std::shared_ptr<const TImageList> MakeGlyphPictures(const char* resourceName, int numGlyphs, int dpi) {
+    const unique_hbitmap strip = LoadBitmapResource(resourceName, dpi);
     BITMAP shape{};
     if (!strip || numGlyphs < 1 || ::GetObjectA(strip.get(), sizeof shape, &shape) == 0) return nullptr;
     const int width = shape.bmWidth / numGlyphs;
@@ -34,12 +35,12 @@ std::shared_ptr<const TImageList> MakeGlyphPictures(const char* resourceName, in
     return glyphs;
 }
 
-// Made once per run and glyph: a window that opens again (the dependencies window, every
+// Made once per run, glyph and DPI: a window that opens again (the dependencies window, every
 // message dialog) does not draw its buttons' pictures again. The windows' thread only.
-std::shared_ptr<const TImageList> GlyphPictures(const char* resourceName, int numGlyphs) {
-    static auto* made = new std::map<std::pair<std::string, int>, std::shared_ptr<const TImageList>>;
-    auto& glyphs = (*made)[{resourceName, numGlyphs}];
-    if (!glyphs) glyphs = MakeGlyphPictures(resourceName, numGlyphs);
+std::shared_ptr<const TImageList> GlyphPictures(const char* resourceName, int numGlyphs, int dpi) {
+    static auto* made = new std::map<std::tuple<std::string, int, int>, std::shared_ptr<const TImageList>>;
+    auto& glyphs = (*made)[{resourceName, numGlyphs, dpi}];
+    if (!glyphs) glyphs = MakeGlyphPictures(resourceName, numGlyphs, dpi);
     return glyphs;
 }
 
@@ -82,8 +83,9 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 }
 
 void TBitBtn::SetGlyphResource(const char* resourceName, int numGlyphs) {
-    glyphs_ = GlyphPictures(resourceName, numGlyphs);
-    numGlyphs_ = glyphs_ ? numGlyphs : 0;
+    glyphResource_ = resourceName;
+    numGlyphs_ = numGlyphs;
+    glyphs_ = nullptr;
     ApplyGlyph();
 }
 
@@ -99,11 +101,21 @@ void TBitBtn::Click() {
 
 void TBitBtn::HandleCreated() { ApplyGlyph(); }
 
+void TBitBtn::ChangeDpi(int dpi) {
+    TButton::ChangeDpi(dpi);
+    ApplyGlyph();
+}
+
 void TBitBtn::ApplyGlyph() {
     if (!HandleAllocated()) return;
+    // The pictures for the DPI the window is shown at, which is known once it is.
+    if (!glyphResource_.empty() && (!glyphs_ || glyphsDpi_ != Dpi())) {
+        glyphs_ = GlyphPictures(glyphResource_.c_str(), numGlyphs_, Dpi());
+        glyphsDpi_ = Dpi();
+    }
     BUTTON_IMAGELIST list{};
     list.himl = glyphs_ ? glyphs_->Handle() : nullptr;
-    list.margin = RECT{4, 0, 0, 0};
+    list.margin = RECT{Scale(4), 0, 0, 0};
     list.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
     ::SendMessageA(Handle(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&list));
     ::InvalidateRect(Handle(), nullptr, TRUE);

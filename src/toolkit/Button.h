@@ -54,11 +54,13 @@ public:
     // The glyph from a bitmap resource holding numGlyphs pictures side by side: the normal one,
     // then (with two) the disabled one. Magenta pixels are transparent.
     void SetGlyphResource(const char* resourceName, int numGlyphs);
-    int NumGlyphs() const { return numGlyphs_; }
-    // The button's image list: one picture per button state, normal to stylus-hot.
+    int NumGlyphs() const { return glyphs_ ? numGlyphs_ : 0; }
+    // The button's image list: one picture per button state, normal to stylus-hot, made for the
+    // window's DPI once the window exists.
     const TImageList* Glyphs() const { return glyphs_.get(); }
 
     void Click() override;
+    void ChangeDpi(int dpi) override;
 
 protected:
     void HandleCreated() override;
@@ -67,7 +69,9 @@ private:
     void ApplyGlyph();
 
     TBitBtnKind kind_ = bkCustom;
+    std::string glyphResource_;
     std::shared_ptr<const TImageList> glyphs_;  // the run's pictures of this glyph, shared by its buttons
+    int glyphsDpi_ = 0;
     int numGlyphs_ = 0;
 };
 

@@ -46,6 +46,11 @@ void TTabControl::SetTabSize(int width, int height) {
     if (HandleAllocated()) ::SendMessageA(Handle(), TCM_SETITEMSIZE, 0, MAKELPARAM(width, height));
 }
 
+void TTabControl::ChangeDpi(int dpi) {
+    if (tabSize_.cx > 0 && dpi > 0) SetTabSize(::MulDiv(tabSize_.cx, dpi, Dpi()), ::MulDiv(tabSize_.cy, dpi, Dpi()));
+    TWinControl::ChangeDpi(dpi);
+}
+
 RECT TTabControl::DisplayRect() const {
     RECT rect{0, 0, ClientWidth(), ClientHeight()};
     if (HandleAllocated()) ::SendMessageA(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));

@@ -29,6 +29,7 @@ public:
     void SetHotTrack(bool hot) { hotTrack_ = hot; }
     // Every tab this wide and high.
     void SetTabSize(int width, int height);
+    void ChangeDpi(int dpi) override;
     // The page under the tabs, in the control's client coordinates.
     RECT DisplayRect() const;
 

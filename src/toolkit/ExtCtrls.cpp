@@ -43,9 +43,15 @@ void TImage::SetIcon(HICON icon) {
 }
 
 void TImage::SetBitmapResource(const char* name) {
-    bitmap_ = LoadBitmapResource(name);
+    bitmapResource_ = name;
+    bitmap_ = LoadBitmapResource(name, Dpi());
     if (HandleAllocated())
         ::SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+}
+
+void TImage::ChangeDpi(int dpi) {
+    TWinControl::ChangeDpi(dpi);
+    if (!bitmapResource_.empty()) SetBitmapResource(bitmapResource_.c_str());
 }
 
 void TImage::FillCreateParams(CreateParams& params) const {

@@ -42,11 +42,12 @@ public:
     // Shows a copy of the icon (the image owns it); null shows nothing.
     void SetIcon(HICON icon);
     HICON Icon() const { return icon_.get(); }
-    // Shows a bitmap resource of the program, by name.
+    // Shows a bitmap resource of the program, by name, stretched to the image's DPI.
     void SetBitmapResource(const char* name);
     HBITMAP Bitmap() const { return bitmap_.get(); }
 
     std::function<void()> OnClick;
+    void ChangeDpi(int dpi) override;
 
 protected:
     void FillCreateParams(CreateParams& params) const override;
@@ -56,6 +57,7 @@ protected:
 
 private:
     DWORD kind_;
+    std::string bitmapResource_;
     unique_hicon icon_;
     unique_hbitmap bitmap_;
 };

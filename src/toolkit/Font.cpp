@@ -3,13 +3,28 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/DpiScale.h"
+
 namespace rondel {
 
-TFont::TFont() : name_("ＭＳ Ｐゴシック"), height_(-12), charset_(SHIFTJIS_CHARSET), color_(clWindowText) {}
+int ScreenPixelsPerInch() {
+    // The system's DPI stays what it was at the program's start until the user signs out.
+    static const int pixelsPerInch = [] {
+        const HDC screen = ::GetDC(nullptr);
+        const int asked = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+        return asked > 0 ? asked : kDesignDpi;
+    }();
+    return pixelsPerInch;
+}
+
+TFont::TFont()
+    : name_("ＭＳ Ｐゴシック"), height_(-12), charset_(SHIFTJIS_CHARSET), pixelsPerInch_(ScreenPixelsPerInch()),
+      color_(clWindowText) {}
 
 TFont::TFont(const TFont& other)
-    : name_(other.name_), height_(other.height_), charset_(other.charset_), color_(other.color_),
-      style_(other.style_) {}
+    : name_(other.name_), height_(other.height_), charset_(other.charset_), pixelsPerInch_(other.pixelsPerInch_),
+      color_(other.color_), style_(other.style_) {}
 
 TFont& TFont::operator=(const TFont& other) {
     Assign(other);
@@ -19,11 +34,13 @@ TFont& TFont::operator=(const TFont& other) {
 void TFont::Assign(const TFont& other) {
     if (this == &other) return;
     const bool handleChanged = name_ != other.name_ || height_ != other.height_ ||
-                               charset_ != other.charset_ || style_ != other.style_;
+                               charset_ != other.charset_ || style_ != other.style_ ||
+                               pixelsPerInch_ != other.pixelsPerInch_;
     const bool colorChanged = color_ != other.color_;
     name_ = other.name_;
     height_ = other.height_;
     charset_ = other.charset_;
+    pixelsPerInch_ = other.pixelsPerInch_;
     style_ = other.style_;
     color_ = other.color_;
     if (handleChanged || colorChanged) Changed(handleChanged);
@@ -38,6 +55,12 @@ void TFont::SetName(const std::string& name) {
 void TFont::SetHeight(int height) {
     if (height_ == height) return;
     height_ = height;
+    Changed(true);
+}
+
+void TFont::SetPixelsPerInch(int pixelsPerInch) {
+    if (pixelsPerInch_ == pixelsPerInch || pixelsPerInch <= 0) return;
+    pixelsPerInch_ = pixelsPerInch;
     Changed(true);
 }
 
@@ -62,7 +85,7 @@ void TFont::SetStyle(TFontStyles style) {
 HFONT TFont::Handle() const {
     if (!handle_) {
         LOGFONTA font{};
-        font.lfHeight = height_;
+        font.lfHeight = ScaleForDpi(height_, pixelsPerInch_);
         font.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
         font.lfItalic = (style_ & fsItalic) ? TRUE : FALSE;
         font.lfUnderline = (style_ & fsUnderline) ? TRUE : FALSE;

@@ -20,9 +20,14 @@ enum TFontStyle : unsigned {
 };
 using TFontStyles = unsigned;
 
+// The screen's pixels per inch (the system's DPI), which a font of a control without a window
+// yet is made for.
+int ScreenPixelsPerInch();
+
 class TFont {
 public:
-    // The program's default face: "ＭＳ Ｐゴシック", height -12, Shift-JIS, clWindowText.
+    // The program's default face: "ＭＳ Ｐゴシック", height -12, Shift-JIS, clWindowText, for the
+    // screen's pixels per inch.
     TFont();
     // Copies take the attributes only: each font owns its own GDI object and observer.
     TFont(const TFont& other);
@@ -31,9 +36,12 @@ public:
 
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name);
-    // Negative: the character height in pixels; positive: the cell height.
+    // Negative: the character height in pixels; positive: the cell height. In pixels at 96 DPI:
+    // the GDI font is made that times PixelsPerInch / 96.
     int Height() const { return height_; }
     void SetHeight(int height);
+    int PixelsPerInch() const { return pixelsPerInch_; }
+    void SetPixelsPerInch(int pixelsPerInch);
     BYTE Charset() const { return charset_; }
     void SetCharset(BYTE charset);
     // The text colour; it is not part of the GDI font, so changing it keeps the handle.
@@ -54,6 +62,7 @@ private:
     std::string name_;
     int height_;
     BYTE charset_;
+    int pixelsPerInch_;
     TColor color_;
     TFontStyles style_ = 0;
     mutable unique_hfont handle_;

@@ -242,8 +242,18 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (minimum_.cx > 0) info->ptMinTrackSize.x = minimum_.cx;
-        if (minimum_.cy > 0) info->ptMinTrackSize.y = minimum_.cy;
+        if (minimum_.cx > 0) info->ptMinTrackSize.x = Scale(minimum_.cx);
+        if (minimum_.cy > 0) info->ptMinTrackSize.y = Scale(minimum_.cy);
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a screen of another density: the controls' sizes and fonts follow, the window
+        // takes the rectangle the system suggests, and the form lays itself out anew.
+        ChangeDpi(LOWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Resized();
         return 0;
     }
     case WM_DESTROY:

@@ -55,7 +55,7 @@ public:
     void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
     // The window a modal form stays above and disables while it runs.
     void SetOwnerWindow(HWND owner) { owner_ = owner; }
-    // The smallest outer size the window may take.
+    // The smallest outer size the window may take, at 96 DPI (scaled to the window's DPI).
     void SetMinimumSize(int width, int height);
     void CenterOnScreen();
 

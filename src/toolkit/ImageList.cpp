@@ -1,5 +1,7 @@
 #include "toolkit/ImageList.h"
 
+#include "toolkit/DpiScale.h"
+
 namespace rondel {
 
 TImageList::TImageList(int width, int height)
@@ -32,9 +34,23 @@ unique_hicon TImageList::GetIcon(int index) const {
     return unique_hicon(::ImageList_GetIcon(handle_, index, ILD_NORMAL));
 }
 
-unique_hbitmap LoadBitmapResource(const char* name) {
-    return unique_hbitmap(static_cast<HBITMAP>(
+unique_hbitmap LoadBitmapResource(const char* name, int dpi) {
+    unique_hbitmap drawn(static_cast<HBITMAP>(
         ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP shape{};
+    if (!drawn || dpi == kDesignDpi || ::GetObjectA(drawn.get(), sizeof shape, &shape) == 0) return drawn;
+    const int width = ScaleForDpi(shape.bmWidth, dpi);
+    const int height = ScaleForDpi(shape.bmHeight, dpi);
+    const window_dc screen(nullptr);
+    unique_hbitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
+    const unique_hdc from(::CreateCompatibleDC(screen.get()));
+    const unique_hdc to(::CreateCompatibleDC(screen.get()));
+    if (!scaled || !from || !to) return drawn;
+    const selected_object source(from.get(), drawn.get());
+    const selected_object target(to.get(), scaled.get());
+    ::SetStretchBltMode(to.get(), COLORONCOLOR);
+    ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, shape.bmWidth, shape.bmHeight, SRCCOPY);
+    return scaled;
 }
 
 void TImageList::Clear() {

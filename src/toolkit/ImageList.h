@@ -13,8 +13,9 @@
 
 namespace rondel {
 
-// A bitmap resource of the program, by name; empty when there is none.
-unique_hbitmap LoadBitmapResource(const char* name);
+// A bitmap resource of the program, by name, drawn for 96 DPI and stretched to dpi (pixel by
+// pixel, so that the transparent colour stays exact); empty when there is none.
+unique_hbitmap LoadBitmapResource(const char* name, int dpi = 96);
 
 // The colour that stands for "transparent" in the program's bitmap resources.
 inline constexpr COLORREF kTransparentColor = RGB(255, 0, 255);

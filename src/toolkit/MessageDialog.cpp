@@ -102,6 +102,8 @@ TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlg
     const int buttonSpacing = ::MulDiv(4, units.x, 4);
     int buttonWidth = ::MulDiv(50, units.x, 4);
     const int buttonHeight = ::MulDiv(14, units.y, 8);
+    // The font, and with it the dialog units, is made for the screen's DPI already; the icon is not.
+    const int iconSize = Scale(kIconSize);
 
     TImage* image = nullptr;
     if (kind.icon != nullptr) {
@@ -109,7 +111,7 @@ TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlg
         image = owned.get();
         image->SetParent(*this);
         image->SetIcon(::LoadIconA(nullptr, kind.icon));
-        image->SetBounds(horzMargin, vertMargin, kIconSize, kIconSize);
+        image->SetBounds(horzMargin, vertMargin, iconSize, iconSize);
         components_.push_back(image);
         owned_.push_back(std::move(owned));
     }
@@ -120,7 +122,7 @@ TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlg
     label->SetWordWrap(true);
     label->SetCaption(message);
     const SIZE text = label->TextExtent(::GetSystemMetrics(SM_CXSCREEN) / 2);
-    const int textLeft = image != nullptr ? horzMargin + kIconSize + horzSpacing : horzMargin;
+    const int textLeft = image != nullptr ? horzMargin + iconSize + horzSpacing : horzMargin;
     label->SetBounds(textLeft, vertMargin, text.cx, text.cy);
     components_.push_back(label);
     owned_.push_back(std::move(ownedLabel));
@@ -128,14 +130,14 @@ TMessageForm::TMessageForm(const std::string& message, TMsgDlgType type, TMsgDlg
     int iconTextWidth = text.cx;
     int iconTextHeight = text.cy;
     if (image != nullptr) {
-        iconTextWidth += kIconSize + horzSpacing;
-        iconTextHeight = std::max(iconTextHeight, kIconSize);
+        iconTextWidth += iconSize + horzSpacing;
+        iconTextHeight = std::max(iconTextHeight, iconSize);
     }
 
     int count = 0;
     for (int b = mbYes; b <= mbHelp; ++b) {
         if (!Has(buttons, static_cast<TMsgDlgBtn>(b))) continue;
-        buttonWidth = std::max(buttonWidth, TextWidth(Font(), kButtons[b].caption) + 8);
+        buttonWidth = std::max(buttonWidth, TextWidth(Font(), kButtons[b].caption) + Scale(8));
         ++count;
     }
     const int groupWidth = count > 0 ? count * buttonWidth + (count - 1) * buttonSpacing : 0;

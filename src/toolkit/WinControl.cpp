@@ -26,6 +26,14 @@ std::string WindowText(HWND window) {
     return text;
 }
 
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const int dpi = getDpiForWindow != nullptr && window != nullptr ? static_cast<int>(getDpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : ScreenPixelsPerInch();
+}
+
 TWinControl::TWinControl() {
     font_.OnChange = [this] {
         if (handle_) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
@@ -105,6 +113,7 @@ void TWinControl::CreateHandle(HWND parent) {
             throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
                                     "CreateWindowExA " + className);
         if (!params.systemClass.empty()) Subclass(window);
+        font_.SetPixelsPerInch(WindowDpi(window));
         ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
         for (TTimer* timer : timers_) timer->Update();
         HandleCreated();
@@ -143,6 +152,18 @@ void TWinControl::DestroyHandle() {
     // running, and the derived parts of the object may be gone already.
     Unbind(window);
     ::DestroyWindow(window);
+}
+
+void TWinControl::ChangeDpi(int dpi) {
+    const int from = Dpi();
+    if (dpi <= 0 || dpi == from) return;
+    for (TWinControl* child : children_) {
+        const RECT b = child->Bounds();
+        child->SetBounds(::MulDiv(b.left, dpi, from), ::MulDiv(b.top, dpi, from),
+                         ::MulDiv(b.right - b.left, dpi, from), ::MulDiv(b.bottom - b.top, dpi, from));
+        child->ChangeDpi(dpi);
+    }
+    font_.SetPixelsPerInch(dpi);
 }
 
 void TWinControl::SetName(const std::string& name) {

@@ -17,6 +17,7 @@
 
 #include "toolkit/Brush.h"
 #include "toolkit/Color.h"
+#include "toolkit/DpiScale.h"
 #include "toolkit/Font.h"
 #include "toolkit/WindowClass.h"
 
@@ -26,6 +27,10 @@ class TTimer;
 
 // Text of a window of this process, whatever its length.
 std::string WindowText(HWND window);
+
+// The pixels per inch a window is shown at: GetDpiForWindow where the system has it (Windows
+// 10 1607 and later, Wine), else the screen's LOGPIXELSY.
+int WindowDpi(HWND window);
 
 inline constexpr UINT kReflectedBase = WM_APP + 0x3000;
 // Sent to the form when a control of it with the keyboard focus has been disabled or hidden
@@ -97,6 +102,15 @@ public:
     // Changing the font's attributes hands the new font to the window.
     TFont& Font() { return font_; }
     const TFont& Font() const { return font_; }
+
+    // The pixels per inch the control is laid out for: its window's once it has one, else the
+    // screen's. Its font is made for them.
+    int Dpi() const { return font_.PixelsPerInch(); }
+    // A layout number written for 96 DPI, at the control's DPI.
+    int Scale(int value) const { return ScaleForDpi(value, Dpi()); }
+    // The control and its children are shown at dpi from now on: their fonts, and what else
+    // each kind of control draws in pixels, follow; their bounds are scaled by dpi / Dpi().
+    virtual void ChangeDpi(int dpi);
 
 protected:
     struct CreateParams {

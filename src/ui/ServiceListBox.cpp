@@ -6,7 +6,7 @@ namespace rondel {
 
 void ApplyServiceListLook(TGraphicListBox& listBox) {
     listBox.SetAutoItemHeight(false);
-    listBox.SetItemHeight(46);
+    listBox.SetItemHeight(listBox.Scale(46));
     listBox.SetFlat(false);
     listBox.SetLayout(blGlyphLeft);
     listBox.SetBorderHighlight(clBtnHighlight);

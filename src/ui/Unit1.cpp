@@ -53,15 +53,16 @@ void TForm1::SetUpControls() {
     SetIconResource(kProgramIconId);
     SetMinimumSize(kForm1MinWidth, kForm1MinHeight);
     SetMainForm(true);
-    SetBounds(0, 0, kForm1MinWidth, kForm1MinHeight);
+    SetBounds(0, 0, Scale(kForm1MinWidth), Scale(kForm1MinHeight));
 
     TC_Main.SetParent(*this, kIdTabMain);
     for (const char* caption : kTabCaptions) TC_Main.AddTab(caption);
-    const unique_hbitmap tabPictures = LoadBitmapResource("TABS");
+    IL_Tab = TImageList(Scale(16), Scale(16));
+    const unique_hbitmap tabPictures = LoadBitmapResource("TABS", Dpi());
     IL_Tab.AddMasked(tabPictures.get(), kTransparentColor);
     TC_Main.SetImages(&IL_Tab);
     TC_Main.SetHotTrack(true);
-    TC_Main.SetTabSize(180, 22);
+    TC_Main.SetTabSize(Scale(180), Scale(22));
     TC_Main.SetTabIndex(0);
     TC_Main.OnChange = [this] { TC_MainChange(); };
 
@@ -87,7 +88,7 @@ void TForm1::SetUpControls() {
         command.button.SetParent(PL_Btn, command.id);
         command.button.SetCaption(command.caption);
         command.button.SetGlyphResource(command.glyph, 2);
-        command.button.SetBounds(0, 4, kCommandButtonWidth, kCommandButtonHeight);
+        command.button.SetBounds(0, Scale(4), Scale(kCommandButtonWidth), Scale(kCommandButtonHeight));
         command.button.OnClick = [this, click = command.click] { (this->*click)(); };
     }
     AddCancelButton(BB_Stop);
@@ -95,7 +96,7 @@ void TForm1::SetUpControls() {
 
     PL_Base.SetParent(*this, kIdBasePanel);
     IM_Icon.SetParent(PL_Base, kIdIcon);
-    IM_Icon.SetBounds(0, 0, 32, 32);
+    IM_Icon.SetBounds(0, 0, Scale(32), Scale(32));
     BV_Icon.SetParent(PL_Base, kIdIconBevel);
 
     struct Row {
@@ -116,24 +117,24 @@ void TForm1::SetUpControls() {
     for (const Row& row : rows) {
         row.label.SetParent(PL_Base, row.labelId);
         row.label.SetCaption(row.caption);
-        row.label.SetBounds(0, 0, row.labelWidth, kLabelHeight);
+        row.label.SetBounds(0, 0, Scale(row.labelWidth), Scale(kLabelHeight));
         row.edit.SetParent(PL_Base, row.editId);
         row.edit.SetReadOnly(true);
         row.edit.SetTabStop(false);
         row.edit.SetColor(clBtnFace);
-        row.edit.SetBounds(0, 0, 100, kEditHeight);
+        row.edit.SetBounds(0, 0, Scale(100), Scale(kEditHeight));
     }
     MM_Description.SetParent(PL_Base, kIdMemo);
     MM_Description.SetTabStop(false);
     MM_Description.SetColor(clBtnFace);
-    MM_Description.SetBounds(0, 0, 100, 40);
+    MM_Description.SetBounds(0, 0, Scale(100), Scale(40));
 
     LL_Start.SetParent(PL_Base, kIdStartLabel);
     LL_Start.SetCaption("スタートアップの種類");
-    LL_Start.SetBounds(0, 0, 107, kLabelHeight);
+    LL_Start.SetBounds(0, 0, Scale(107), Scale(kLabelHeight));
     CB_Start.SetParent(PL_Base, kIdStart);
     for (const char* item : kStartTypeItems) CB_Start.AddItem(item);
-    CB_Start.SetBounds(0, 0, kStartListWidth, kStartListOpenHeight);
+    CB_Start.SetBounds(0, 0, Scale(kStartListWidth), Scale(kStartListOpenHeight));
     CB_Start.OnChange = [this] { CB_StartChange(); };
 
     struct PanelButton {
@@ -143,7 +144,7 @@ void TForm1::SetUpControls() {
     for (const PanelButton& panelButton : {PanelButton{BB_Update, kIdUpdate}, PanelButton{BB_Depend, kIdDepend},
                                            PanelButton{BB_Close, kIdClose}}) {
         panelButton.button.SetParent(PL_Base, panelButton.id);
-        panelButton.button.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
+        panelButton.button.SetBounds(0, 0, Scale(kPanelButtonWidth), Scale(kPanelButtonHeight));
     }
     BB_Update.SetCaption("更新(&U)");
     BB_Update.SetGlyphResource("GLYPH_UPDATE", 2);
@@ -155,12 +156,12 @@ void TForm1::SetUpControls() {
 
     IM_Link.SetParent(PL_Base, kIdLink);
     IM_Link.SetBitmapResource("BANNER");
-    IM_Link.SetBounds(0, 0, 88, 31);
+    IM_Link.SetBounds(0, 0, Scale(88), Scale(31));
     IM_Link.OnClick = [this] { IM_LinkClick(); };
 
     StatusBar1.SetParent(*this, kIdStatusBar);
     StatusBar1.SetSimpleText(StatusText(std::nullopt));
-    StatusBar1.SetBounds(0, 0, kForm1MinWidth, kStatusBarHeight);
+    StatusBar1.SetBounds(0, 0, Scale(kForm1MinWidth), Scale(kStatusBarHeight));
 
     GLB_List.OnKeyPress = [this](char key) { return GLB_ListKeyPress(key); };
     GLB_List.OnContextPopup = [this](POINT screen, bool) { GLB_ListContextPopup(screen); };
@@ -182,14 +183,14 @@ void TForm1::FormCreate() {
     driverIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDriverIconIndex));
     defaultIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDefaultServiceIconIndex));
 
-    SetBounds(Left(), Top(), kForm1MinWidth, kForm1MinHeight);
+    SetBounds(Left(), Top(), Scale(kForm1MinWidth), Scale(kForm1MinHeight));
     LayOutDetailsPanel();
     FormResize();
 
     int left = 0;
     for (TBitBtn* button : {&BB_Run, &BB_Stop, &BB_Sleep, &BB_ReRun}) {
-        button->SetBounds(left, 4, button->Width(), button->Height());
-        left += button->Width() + 4;
+        button->SetBounds(left, Scale(4), button->Width(), button->Height());
+        left += button->Width() + Scale(4);
     }
 
     SetHint(IM_Link, "ミルテへアクセスします");

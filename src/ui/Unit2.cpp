@@ -43,11 +43,11 @@ void TForm2::SetUpControls() {
     SetIconResource(kProgramIconId);
     SetOwnerWindow(main_.Handle());
     SetMinimumSize(kForm2MinWidth, kForm2MinHeight);
-    SetBounds(0, 0, kForm2MinWidth, kForm2MinHeight);
+    SetBounds(0, 0, Scale(kForm2MinWidth), Scale(kForm2MinHeight));
 
     BB_Close.SetParent(*this, kIdDependClose);
     BB_Close.SetKind(bkClose);
-    BB_Close.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
+    BB_Close.SetBounds(0, 0, Scale(kPanelButtonWidth), Scale(kPanelButtonHeight));
     AddCancelButton(BB_Close);
 
     LL_BaseName.SetParent(*this, kIdBaseName);
@@ -62,29 +62,30 @@ void TForm2::SetUpControls() {
     GLB_DependFrom.SetParent(*this, kIdDependFrom);
     ApplyServiceListLook(GLB_DependFrom);
     GLB_DependFrom.OnClick = [this] { GLB_DependFromClick(); };
-    for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom}) label->SetBounds(0, 0, 100, kLabelHeight);
+    for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
+        label->SetBounds(0, 0, Scale(100), Scale(kLabelHeight));
 
     BB_View.SetParent(*this, kIdView);
     BB_View.SetCaption("参照");
     BB_View.SetGlyphResource("GLYPH_UPDATE", 2);
-    BB_View.SetBounds(0, 0, kPanelButtonWidth, kPanelButtonHeight);
+    BB_View.SetBounds(0, 0, Scale(kPanelButtonWidth), Scale(kPanelButtonHeight));
     BB_View.OnClick = [this] { BB_ViewClick(); };
 
     StatusBar1.SetParent(*this, kIdDependStatusBar);
-    StatusBar1.SetBounds(0, 0, kForm2MinWidth, kStatusBarHeight);
+    StatusBar1.SetBounds(0, 0, Scale(kForm2MinWidth), Scale(kStatusBarHeight));
 
     SetActiveControl(BB_Close);
 }
 
 void TForm2::FormCreate() {
-    SetBounds(Left(), Top(), kForm2MinWidth, kForm2MinHeight);
+    SetBounds(Left(), Top(), Scale(kForm2MinWidth), Scale(kForm2MinHeight));
     const std::string& displayName = service_.displayName;
     LL_BaseName.SetCaption(displayName + " [ " + service_.serviceName + " ]");
     LL_DependTo.SetCaption(displayName + " が依存しているサービス");
     LL_DependFrom.SetCaption(displayName + " に依存しているサービス");
     // The labels are as wide as their texts.
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
-        label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, kLabelHeight);
+        label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, Scale(kLabelHeight));
 
     FillServiceListBox(GLB_DependTo, lists_.dependencies.entries, lists_.dependencies.images.get(), glyphsTo_);
     FillServiceListBox(GLB_DependFrom, lists_.dependents.entries, lists_.dependents.images.get(), glyphsFrom_);
@@ -94,31 +95,34 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::FormResize() {
-    if (Width() < kForm2MinWidth || Height() < kForm2MinHeight) {
-        SetBounds(Left(), Top(), std::max(Width(), kForm2MinWidth), std::max(Height(), kForm2MinHeight));
+    const int minWidth = Scale(kForm2MinWidth);
+    const int minHeight = Scale(kForm2MinHeight);
+    if (Width() < minWidth || Height() < minHeight) {
+        SetBounds(Left(), Top(), std::max(Width(), minWidth), std::max(Height(), minHeight));
         return;  // the new size comes back here
     }
     const int clientWidth = ClientWidth();
     const int clientHeight = ClientHeight();
     const int statusHeight = StatusBar1.Height();
-    const int closeTop = clientHeight - BB_Close.Height() - statusHeight - 4;
+    const int closeTop = clientHeight - BB_Close.Height() - statusHeight - Scale(4);
     // Both lists get half of what is left; an odd pixel stays above the buttons.
     const int listHeight = (clientHeight - (BB_Close.Height() + LL_BaseName.Height() + LL_DependTo.Height() +
-                                            LL_DependFrom.Height() + statusHeight + kVerticalGaps)) /
+                                            LL_DependFrom.Height() + statusHeight + Scale(kVerticalGaps))) /
                            2;
-    const int listWidth = clientWidth - 8;
-    const int dependToLabelTop = 4 + LL_BaseName.Height() + 8;
-    const int dependToTop = dependToLabelTop + LL_DependTo.Height() + 4;
-    const int dependFromLabelTop = dependToTop + listHeight + 8;
+    const int listWidth = clientWidth - Scale(8);
+    const int dependToLabelTop = Scale(4) + LL_BaseName.Height() + Scale(8);
+    const int dependToTop = dependToLabelTop + LL_DependTo.Height() + Scale(4);
+    const int dependFromLabelTop = dependToTop + listHeight + Scale(8);
 
     TLayoutBatch batch(8);
-    batch.Place(BB_Close, clientWidth - BB_Close.Width() - 4, closeTop, BB_Close.Width(), BB_Close.Height());
-    batch.Place(BB_View, 4, closeTop, BB_View.Width(), BB_View.Height());
-    batch.Place(LL_BaseName, 4, 4, LL_BaseName.Width(), LL_BaseName.Height());
-    batch.Place(LL_DependTo, 4, dependToLabelTop, LL_DependTo.Width(), LL_DependTo.Height());
-    batch.Place(GLB_DependTo, 4, dependToTop, listWidth, listHeight);
-    batch.Place(LL_DependFrom, 4, dependFromLabelTop, LL_DependFrom.Width(), LL_DependFrom.Height());
-    batch.Place(GLB_DependFrom, 4, dependFromLabelTop + LL_DependFrom.Height() + 4, listWidth, listHeight);
+    const int margin = Scale(4);
+    batch.Place(BB_Close, clientWidth - BB_Close.Width() - margin, closeTop, BB_Close.Width(), BB_Close.Height());
+    batch.Place(BB_View, margin, closeTop, BB_View.Width(), BB_View.Height());
+    batch.Place(LL_BaseName, margin, margin, LL_BaseName.Width(), LL_BaseName.Height());
+    batch.Place(LL_DependTo, margin, dependToLabelTop, LL_DependTo.Width(), LL_DependTo.Height());
+    batch.Place(GLB_DependTo, margin, dependToTop, listWidth, listHeight);
+    batch.Place(LL_DependFrom, margin, dependFromLabelTop, LL_DependFrom.Width(), LL_DependFrom.Height());
+    batch.Place(GLB_DependFrom, margin, dependFromLabelTop + LL_DependFrom.Height() + margin, listWidth, listHeight);
     batch.Place(StatusBar1, 0, clientHeight - statusHeight, clientWidth, statusHeight);
 }
 

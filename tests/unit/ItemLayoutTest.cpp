@@ -22,6 +22,7 @@ TEST(LayOutItem, PlacesGlyphTextAndGapForEveryLayoutSizeAndOverflow) {
         TButtonLayout layout;
         int lineHeight, glyph, clientWidth, itemHeight;
         ItemPlaces want;  // image size, text origin, glyph, gap
+        int dpi = 96;
     } cases[] = {
         {"worked example", blGlyphLeft, 12, 32, 400, 46, {400, 46, 36, 5, {2, 7, 34, 39}, {}}},
         {"13-pixel lines", blGlyphLeft, 13, 32, 400, 46, {400, 46, 36, 3, {2, 7, 34, 39}, {}}},
@@ -38,9 +39,14 @@ TEST(LayOutItem, PlacesGlyphTextAndGapForEveryLayoutSizeAndOverflow) {
         {"narrow top", blGlyphTop, 13, 32, 120, 80, {200, 80, 0, 37, {84, 4, 116, 36}, {}}},
         // Taller than the item: the image grows; the item shows its top rows.
         {"tall top", blGlyphTop, 13, 32, 400, 46, {400, 73, 100, 34, {184, 1, 216, 33}, {}}},
+        // At 144 DPI the margins are 1.5 times theirs (a pixel becomes two), beside a 48 × 48 glyph.
+        {"144 left", blGlyphLeft, 20, 48, 600, 69, {600, 69, 54, 4, {3, 10, 51, 58}, {}}, 144},
+        {"144 right", blGlyphRight, 20, 48, 600, 69, {600, 69, 0, 4, {549, 10, 597, 58}, {546, 0, 549, 69}}, 144},
+        {"144 top", blGlyphTop, 20, 48, 600, 120, {600, 120, 200, 55, {276, 6, 324, 54}, {}}, 144},
+        {"144 bottom", blGlyphBottom, 20, 48, 600, 120, {600, 120, 200, 4, {276, 67, 324, 115}, {0, 65, 600, 67}}, 144},
     };
     for (const auto& c : cases) {
-        ItemSizes sizes{c.layout, 200, c.lineHeight, 3, c.glyph, c.glyph, c.clientWidth, c.itemHeight};
+        ItemSizes sizes{c.layout, 200, c.lineHeight, 3, c.glyph, c.glyph, c.clientWidth, c.itemHeight, c.dpi};
         EXPECT_EQ(LayOutItem(sizes), c.want) << c.what;
     }
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DialogAnswer.h"
@@ -72,6 +73,38 @@ protected:
     MixedMachine m;
     std::unique_ptr<TForm1> form;
 };
+
+// Wine never moves a window to a screen of another DPI: the test sends what Windows would.
+TEST_F(Form1Double, AMoveToAScreenOfAnotherDpiScalesSizesFontsItemsAndTabs) {
+    TForm1& f = Form();
+    const auto moveTo = [&](int dpi, int width, int height) {
+        RECT suggested{10, 10, 10 + width, 10 + height};
+        ::SendMessageA(f.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    };
+    const auto fontHeight = [](TWinControl& control) {
+        LOGFONTA font{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control.Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+        return font.lfHeight;
+    };
+    for (const auto& [dpi, width, height, base, command, item, font, tabWidth] :
+         {std::tuple{144, 960, 720, 258, SIZE{180, 38}, 69, -18, 270}, {96, 640, 480, 172, SIZE{120, 25}, 46, -12, 180}}) {
+        moveTo(dpi, width, height);
+        EXPECT_EQ(f.Dpi(), dpi);
+        EXPECT_EQ(f.Width(), width);
+        EXPECT_EQ(f.Height(), height);
+        EXPECT_EQ(f.PL_Base.Height(), base) << dpi;
+        EXPECT_EQ(f.BB_Run.Width(), command.cx) << dpi;
+        EXPECT_EQ(f.BB_Run.Height(), command.cy) << dpi;
+        EXPECT_EQ(f.GLB_List.ItemHeight(), item) << dpi;
+        EXPECT_EQ(fontHeight(f.LL_ServiceName), font) << dpi;
+        EXPECT_EQ(fontHeight(f.GLB_List), font) << dpi;
+        RECT tab{};
+        ::SendMessageA(f.TC_Main.Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+        EXPECT_EQ(tab.right - tab.left, tabWidth) << dpi;
+        // Laid out anew: the close button keeps its margin at the panel's right end.
+        EXPECT_EQ(f.BB_Close.Left() + f.BB_Close.Width(), f.PL_Base.Width() - ScaleForDpi(4, dpi)) << dpi;
+    }
+}
 
 TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
     TForm1& f = Form();
