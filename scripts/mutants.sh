@@ -29,6 +29,8 @@ mutants=(
   "src/model/ServiceModel.cpp|    can.startType = !details_.keyMissing;|    can.startType = true;|a service without a key offers a start type to set"
   "src/control/ServiceCommands.cpp|    if (!service_) return openError_ != 0 ? openError_ : kErrorInvalidHandle;|    if (!service_) return kErrorInvalidHandle;|the error of opening the service is dropped"
   "src/control/ServiceCommands.cpp|kTimeOutTexts[static_cast<std::size_t>(command)]|kTimeOutTexts[static_cast<std::size_t>(command) * 0]|every time-out is told as a start's"
+  "src/catalogue/ServiceDetails.cpp|            read = FileRead{stamp, std::nullopt, std::nullopt};|            read.stamp = stamp;|an executable written since it was read is not read again"
+  "src/catalogue/CatalogueMemory.cpp|keys_.clear();|(void)0;|the services' keys are not read again when the registry reports a change"
 )
 
 build_and_test() {

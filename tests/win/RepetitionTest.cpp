@@ -1,4 +1,4 @@
-// Repetition without growth: refreshes, dependencies windows, hot-tracking repaints and message
+// Repetition without growth: refreshes, services changed and followed, dependencies windows, hot-tracking repaints and message
 // dialogs, many times over, leave the process's kernel handles, GDI objects and USER objects
 // where they were after the first round.
 //
@@ -16,6 +16,7 @@
 #include "DialogAnswer.h"
 #include "FormSupport.h"
 #include "ListBoxTestSupport.h"
+#include "TestService.h"
 #include "platform/Win32Platform.h"
 #include "toolkit/MessageDialog.h"
 #include "ui/Unit1.h"
@@ -70,6 +71,7 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     platform::Win32Platform machine;
     platform::Platform system = machine.View();
     TForm1 form(system);
+    form.StopWatching();  // its rounds would hold handles at the moments counted; the changes are followed by hand
     ASSERT_TRUE(Settle(form));
     form.Show(SW_SHOWNOACTIVATE);
     ASSERT_GT(form.GLB_List.Items().Count(), 3);
@@ -84,6 +86,14 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
         dependencies.Show(SW_SHOWNOACTIVATE);
     };
     const auto hotRepaint = [&](int i) { form.GLB_List.PaintHotItem(i % 2 == 0); };
+    // A service started and stopped by another hand, each change followed: a new catalogue each time.
+    fixtures::TestService flipping(fixtures::ServiceDefinition("RondelT_Flipping").Arguments("--no-pause"));
+    ASSERT_EQ(flipping.CreateError(), 0u);
+    const auto followChange = [&](int i) {
+        ASSERT_EQ(i % 2 == 0 ? flipping.StartAndWait() : flipping.StopAndWait(), 0u);
+        form.FollowServices();
+        ASSERT_TRUE(Settle(form));
+    };
     const auto dialog = [] {
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         ShowMessageDialog("繰り返し", mtInformation, DialogButtons(mbOK), 0);
@@ -98,6 +108,8 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
 
     // The first round: whatever is made once for good (classes, fonts, caches) is made now.
     refresh();
+    followChange(0);
+    followChange(1);
     selectFirst();
     openDependencies();
     hotRepaint(0);
@@ -106,6 +118,7 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     const Counts first = Count();
 
     for (int i = 0; i < 500; ++i) refresh();
+    for (int i = 0; i < 100; ++i) followChange(i);
     selectFirst();
     for (int i = 0; i < 200; ++i) openDependencies();
     form.GLB_List.TrackHotItem();
