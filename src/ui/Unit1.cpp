@@ -199,9 +199,11 @@ void TForm1::FormCreate() {
     ShowModel();
     StatusBar1.SetSimpleText(StatusText(PendingRequest{RequestKind::Refresh, {}}));
     ::PostMessageA(Handle(), kFirstRefresh, 0, 0);
-    watchTimer_.SetInterval(kWatchIntervalMs);
-    watchTimer_.OnTimer = [this] { WatchServices(); };
-    watchTimer_.SetEnabled(true);
+    if (const unsigned interval = ReadWatchInterval(system_)) {
+        watchTimer_.SetInterval(interval);
+        watchTimer_.OnTimer = [this] { WatchServices(); };
+        watchTimer_.SetEnabled(true);
+    }
     CenterOnScreen();
 }
 HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_ ? driverIcon_->get() : 0); }

@@ -84,6 +84,11 @@ enum Form1Command : WORD {
 inline constexpr int kForm1MinWidth = 640;
 inline constexpr int kForm1MinHeight = 480;
 
+// How often the main window asks for the services' states, in milliseconds:
+// HKEY_CURRENT_USER\Software\Rondel, "WatchInterval" (REG_DWORD). 0 turns the following off
+// (a very large machine, a slow manager); without the value 500; others are held to 250..60000.
+unsigned ReadWatchInterval(platform::Platform& system);
+
 class TForm1 : public TForm {
 public:
     // Makes the window and its controls and runs FormCreate: the first tab shows, empty, and
@@ -228,9 +233,8 @@ private:
     IncrementalSearch search_;
     TWorker worker_;        // the requests, one at a time
     TWorker statusReader_;  // the selected service's status
-    TWorker watcher_;       // the services' states, every kWatchIntervalMs
+    TWorker watcher_;       // the services' states, every ReadWatchInterval ms
     TTimer watchTimer_{*this};
-    static constexpr unsigned kWatchIntervalMs = 500;
     uint64_t selections_ = 0;  // counts the selections, to know whose status an answer is
     // How long the window waits for a status it asked for before it shows the service without.
     static constexpr DWORD kStatusWaitMs = 100;

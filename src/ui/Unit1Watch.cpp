@@ -4,13 +4,28 @@
 // are read again as F5 reads them, keeping what the user sees: the selected service (in its new
 // tab when it moved), the scroll position of the tab shown, a start type chosen and not sent.
 // Nothing is asked while a request of the user's is under way, which reads the lists itself.
+#include <algorithm>
+
 #include "catalogue/CatalogueMemory.h"
+#include "catalogue/RegistryKey.h"
 #include "ui/Unit1.h"
 
 namespace rondel {
 
 using Task = TWorker::Task;
 using News = TWorker::News;
+
+unsigned ReadWatchInterval(platform::Platform& system) {
+    constexpr unsigned kDefault = 500;
+    try {
+        RegistryKey key(system.registry, platform::kHkeyCurrentUser);
+        if (!key.OpenKey("\\Software\\Rondel", platform::kKeyRead) || !key.ValueExists("WatchInterval")) return kDefault;
+        const auto ms = static_cast<uint32_t>(key.ReadInteger("WatchInterval"));
+        return ms == 0 ? 0 : std::clamp(ms, 250u, 60000u);
+    } catch (const RegistryError&) {
+        return kDefault;  // a value of another kind: as if there were none
+    }
+}
 
 void TForm1::WatchServices() {
     if (model_.Busy() || watcher_.Busy() || !listedStates_) return;

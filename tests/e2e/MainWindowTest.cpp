@@ -258,7 +258,18 @@ TEST(MainWindow, AServiceStillPendingAtTheRefreshLandsWhereItsStateSays) {
     EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
 }
 
+// The window's following of the services turned off while it lives, for a test that changes
+// services behind the window's back on purpose.
+struct NotFollowing {
+    NotFollowing() {
+        const DWORD off = 0;
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Rondel", "WatchInterval", REG_DWORD, &off, sizeof off);
+    }
+    ~NotFollowing() { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Rondel"); }
+};
+
 TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
+    const NotFollowing stale;  // the window keeps showing what it read
     TestService lingering(
         ServiceDefinition(Named("MwLinger")).Display("試験 主窓 停止保留").Arguments("--linger-stop=8000"));
     TestService deaf(ServiceDefinition(Named("MwDeaf")).Display("試験 主窓 応答なし").Arguments("--no-dispatcher"));
@@ -280,6 +291,8 @@ TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
     // Stopped behind the window's back, still stop-pending: the stop control is refused.
     ASSERT_TRUE(w.Select(lingering.Name()));
     ASSERT_EQ(lingering.Stop(), 0u);
+    ::Sleep(1000);  // two rounds of the watcher, were it on: the window still shows what it read
+    EXPECT_EQ(w.Text(kIdServiceName), lingering.Name());
     refused(kIdStop, "要求された制御コードをサービスに送ることができません。");
     // A service that never reaches its dispatcher: the manager gives up on the start.
     ASSERT_TRUE(w.ChooseTab(2));
@@ -375,7 +388,9 @@ TEST(MainWindow, FollowsServicesChangedElsewhereKeepingSelectionAndScroll) {
     ASSERT_TRUE(WaitFor(followed, 5000));
     const ULONGLONG took = ::GetTickCount64() - stopped;
     RecordProperty("followedAfterMs", static_cast<int>(took));
-    EXPECT_LT(took, 1000u) << "from the stop to the window showing it";
+    // About half a second here (the watcher's round and one reading); the bound leaves room for
+    // a loaded machine.
+    EXPECT_LT(took, 2000u) << "from the stop to the window showing it";
 
     // A service added meanwhile appears; one deleted goes.
     {
