@@ -14,7 +14,7 @@ mutants=(
   "src/catalogue/ServiceCatalogue.cpp|    return static_cast<unsigned char>(*p) > static_cast<unsigned char>(*q);|    return static_cast<unsigned char>(*p) >= static_cast<unsigned char>(*q);|a name counts as greater than an equal one"
   "src/catalogue/ServiceCatalogue.cpp|    if (n < 2) return;|    if (n < 2) { items.clear(); return; }|a list of one item loses it"
   "src/catalogue/Paths.cpp|    const bool doubleCounts = Count(text, '\"') >= 2;|    const bool doubleCounts = Count(text, '\"') >= 1;|a single unpaired double quote counts as a quote"
-  "src/listbox/ItemLayout.cpp|        glyphTop = top + textHeight + 2;|        glyphTop = top + textHeight + 1;|blGlyphBottom puts the glyph a row too high"
+  "src/listbox/ItemLayout.cpp|        glyphTop = top + textHeight + px(2);|        glyphTop = top + textHeight + px(2) - 1;|blGlyphBottom puts the glyph a row too high"
   "src/listbox/GraphicListBox.cpp|    const int x = places.textLeft;|    const int x = places.textLeft + 1;|the lines are drawn a column right of where the layout puts them"
   "src/listbox/GraphicListBox.cpp|    if (flat_ && selected) canvas.DrawFocusRect(rect);|    if (flat_ && selected) { canvas.DrawFocusRect(rect); canvas.DrawFocusRect(rect); }|the focus rectangle is drawn twice on one surface (and so vanishes)"
   "src/control/DependencyLookup.cpp|        if (end == begin) break;||the walk over DependOnService does not stop at the empty name"
