@@ -18,7 +18,7 @@ mutants=(
   "src/listbox/GraphicListBox.cpp|    const int x = places.textLeft;|    const int x = places.textLeft + 1;|the lines are drawn a column right of where the layout puts them"
   "src/listbox/GraphicListBox.cpp|    if (flat_ && selected) canvas.DrawFocusRect(rect);|    if (flat_ && selected) { canvas.DrawFocusRect(rect); canvas.DrawFocusRect(rect); }|the focus rectangle is drawn twice on one surface (and so vanishes)"
   "src/control/DependencyLookup.cpp|        if (end == begin) break;||the walk over DependOnService does not stop at the empty name"
-  "src/ui/Unit2.cpp|    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(dependents_, GLB_DependFrom.ItemIndex());|    if (false) return {};|the lower list's selection is not the one shown"
+  "src/ui/Unit2.cpp|    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(lists_.dependents.entries, GLB_DependFrom.ItemIndex());|    if (false) return {};|the lower list's selection is not the one shown"
   "src/catalogue/IncrementalSearch.cpp|    const bool fresh = characters == 1|    const bool fresh = characters >= 1|type-to-find leaves a matching item when more letters are typed"
   "src/control/ServiceRestart.cpp|status.checkPoint != last.checkPoint|status.checkPoint > last.checkPoint + 1000000|a restart's wait gives up on a service that makes progress"
   "src/model/ServiceModel.cpp|    can.restart = can.stop;|    can.restart = true;|restart is offered for a service that cannot be stopped"
