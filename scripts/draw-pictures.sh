@@ -3,6 +3,7 @@
 #   tabs.bmp            48x16  the three tab images (running, paused, stopped)
 #   glyph_*.bmp         32x16  button glyphs, normal look left, disabled look right
 #   banner.bmp          88x31  the home-page banner
+#   banner_2x.bmp      176x62  the same drawn at twice the size, for screens of more than 96 DPI
 # All are 24-bit uncompressed BMP. In the tab images and glyphs pure magenta RGB(255,0,255)
 # is the background: the image lists take it as the mask colour, so nothing else in them may
 # be magenta or blend towards it, and the small pictures are drawn pixel by pixel from the
@@ -317,26 +318,35 @@ done
 # --- Banner -----------------------------------------------------------------------------
 # The ring emblem of the program icon (blue ring, white ring, orange centre) is drawn at 8x
 # and scaled down so its edges are smooth; the two text lines are centred over each other
-# in the room right of it.
-convert -size 176x176 xc:none -fill '#2B5797' -draw 'circle 87.5,87.5 87.5,0.5' \
-    -fill '#F0F0F0' -draw 'circle 87.5,87.5 87.5,42' \
-    -fill '#E8A317' -draw 'circle 87.5,87.5 87.5,63' \
-    -filter Box -resize 22x22 "$work/emblem.png"
-convert -background none -font "$latin_bold" -pointsize 15 -fill '#1E4F8F' label:Rondel \
-    -trim +repage "$work/name.png"
-convert -background none -font "$japanese" -pointsize 10 -fill '#2A3340' label:ホームページ \
-    -trim +repage "$work/home.png"
+# in the room right of it. Drawn twice: at its size (banner.bmp) and at twice it
+# (banner_2x.bmp), from which a window of more than 96 DPI takes its smaller, still sharp copy.
+draw_banner() { # scale file
+    local k=$1 file=$2
+    # Centre and the three rings' radii (87, 45.5 and 24.5 at the banner's size) at the scale.
+    local c r1 r2 r3
+    read -r c r1 r2 r3 <<<"$(awk -v k="$k" 'BEGIN { c = 88 * k - 0.5; print c, c - 87 * k, c - 45.5 * k, c - 24.5 * k }')"
+    convert -size $((176 * k))x$((176 * k)) xc:none -fill '#2B5797' -draw "circle $c,$c $c,$r1" \
+        -fill '#F0F0F0' -draw "circle $c,$c $c,$r2" \
+        -fill '#E8A317' -draw "circle $c,$c $c,$r3" \
+        -filter Box -resize $((22 * k))x$((22 * k)) "$work/emblem.png"
+    convert -background none -font "$latin_bold" -pointsize $((15 * k)) -fill '#1E4F8F' label:Rondel \
+        -trim +repage "$work/name.png"
+    convert -background none -font "$japanese" -pointsize $((10 * k)) -fill '#2A3340' label:ホームページ \
+        -trim +repage "$work/home.png"
+    local text_left=$((28 * k)) text_right=$((85 * k)) # room for text, inside the border and clear of the emblem
+    local name_x=$(( text_left + (text_right - text_left + 1 - $(size w name.png)) / 2 ))
+    local home_x=$(( text_left + (text_right - text_left + 1 - $(size w home.png)) / 2 ))
+    local name_y=$((4 * k))
+    local home_y=$(( name_y + $(size h name.png) + 3 * k ))
+    convert -size $((86 * k))x$((29 * k)) gradient:'#FFFFFF-#D4E3F6' -bordercolor '#5A7FB5' -border "$k" \
+        "$work/emblem.png" -geometry "+$((3 * k))+$((4 * k))" -composite \
+        "$work/name.png" -geometry "+$name_x+$name_y" -composite \
+        "$work/home.png" -geometry "+$home_x+$home_y" -composite \
+        -alpha off -type TrueColor "BMP3:$file"
+}
 size() { identify -format "%[fx:$1]" "$work/$2"; }
-text_left=28 text_right=85 # room for text, inside the border and clear of the emblem
-name_x=$(( text_left + (text_right - text_left + 1 - $(size w name.png)) / 2 ))
-home_x=$(( text_left + (text_right - text_left + 1 - $(size w home.png)) / 2 ))
-name_y=4
-home_y=$(( name_y + $(size h name.png) + 3 ))
-convert -size 86x29 gradient:'#FFFFFF-#D4E3F6' -bordercolor '#5A7FB5' -border 1 \
-    "$work/emblem.png" -geometry +3+4 -composite \
-    "$work/name.png" -geometry "+$name_x+$name_y" -composite \
-    "$work/home.png" -geometry "+$home_x+$home_y" -composite \
-    -alpha off -type TrueColor "BMP3:$out/banner.bmp"
+draw_banner 1 "$out/banner.bmp"
+draw_banner 2 "$out/banner_2x.bmp"
 
 # --- Checks -----------------------------------------------------------------------------
 # Reads the files back: 24-bit uncompressed BMP of the right size, and magenta only as the
@@ -345,7 +355,7 @@ python3 - "$out" <<'PY'
 import struct, sys
 
 out = sys.argv[1]
-expected = {'tabs': (48, 16), 'banner': (88, 31)}
+expected = {'tabs': (48, 16), 'banner': (88, 31), 'banner_2x': (176, 62)}
 for g in ('start', 'stop', 'pause', 'continue', 'update', 'depend', 'close'):
     expected['glyph_' + g] = (32, 16)
 
@@ -367,7 +377,7 @@ for name, (w, h) in expected.items():
                 masked += 1
             elif r > 160 and b > 160 and g < 120:
                 sys.exit(f'{name}.bmp has a near-magenta pixel ({r},{g},{b}) at {x},{y}')
-    if (name == 'banner') != (masked == 0):
+    if name.startswith('banner') != (masked == 0):
         sys.exit(f'{name}.bmp has {masked} background pixels')
 PY
-echo "drawn into $out: tabs.bmp glyph_*.bmp banner.bmp"
+echo "drawn into $out: tabs.bmp glyph_*.bmp banner.bmp banner_2x.bmp"

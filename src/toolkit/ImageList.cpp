@@ -1,5 +1,7 @@
 #include "toolkit/ImageList.h"
 
+#include <string>
+
 #include "toolkit/DpiScale.h"
 
 namespace rondel {
@@ -35,12 +37,22 @@ unique_hicon TImageList::GetIcon(int index) const {
 }
 
 unique_hbitmap LoadBitmapResource(const char* name, int dpi) {
-    unique_hbitmap drawn(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const auto load = [](const std::string& resource) {
+        return unique_hbitmap(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), resource.c_str(),
+                                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    };
+    unique_hbitmap drawn = load(name);
     BITMAP shape{};
     if (!drawn || dpi == kDesignDpi || ::GetObjectA(drawn.get(), sizeof shape, &shape) == 0) return drawn;
     const int width = ScaleForDpi(shape.bmWidth, dpi);
     const int height = ScaleForDpi(shape.bmHeight, dpi);
+    bool smooth = false;
+    if (dpi > kDesignDpi) {
+        if (unique_hbitmap twice = load(std::string(name) + "_2X"); twice && ::GetObjectA(twice.get(), sizeof shape, &shape)) {
+            drawn = std::move(twice);
+            smooth = true;
+        }
+    }
     const window_dc screen(nullptr);
     unique_hbitmap scaled(::CreateCompatibleBitmap(screen.get(), width, height));
     const unique_hdc from(::CreateCompatibleDC(screen.get()));
@@ -48,7 +60,8 @@ unique_hbitmap LoadBitmapResource(const char* name, int dpi) {
     if (!scaled || !from || !to) return drawn;
     const selected_object source(from.get(), drawn.get());
     const selected_object target(to.get(), scaled.get());
-    ::SetStretchBltMode(to.get(), COLORONCOLOR);
+    ::SetStretchBltMode(to.get(), smooth ? HALFTONE : COLORONCOLOR);
+    if (smooth) ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
     ::StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, shape.bmWidth, shape.bmHeight, SRCCOPY);
     return scaled;
 }

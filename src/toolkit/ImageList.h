@@ -14,7 +14,9 @@
 namespace rondel {
 
 // A bitmap resource of the program, by name, drawn for 96 DPI and stretched to dpi (pixel by
-// pixel, so that the transparent colour stays exact); empty when there is none.
+// pixel, so that the transparent colour stays exact); empty when there is none. A picture that
+// has no transparent colour may come drawn at twice its size too ("<name>_2X"): above 96 DPI
+// its copy is made smaller from that one, smoothly, and stays sharp.
 unique_hbitmap LoadBitmapResource(const char* name, int dpi = 96);
 
 // The colour that stands for "transparent" in the program's bitmap resources.
