@@ -151,6 +151,35 @@ void TForm1::RefreshKeepingSelection() {
                  });
 }
 
+// As F5, keeping what the user sees: the selected service (in its new tab when it moved), the
+// scroll position of the tab shown, a start type chosen and not sent.
+void TForm1::FollowServices() {
+    const ServiceEntry* selected = model_.Selected();
+    const std::string serviceName = selected != nullptr ? selected->serviceName : std::string();
+    const std::optional<int> choice = model_.StartChoice();
+    const ServiceTab tab = model_.CurrentTab();
+    const int top = GLB_List.TopIndex();
+    StartRequest({RequestKind::Refresh, {}}, [this, system = system_, icon = defaultIcon_, memory = memory_, serviceName,
+                                              choice, tab, top](const News&) mutable -> Task {
+        const SharedBuild build = ReadCatalogue(system, icon, memory);
+        return [this, build, serviceName, choice, tab, top] {
+            EndRequest();
+            TakeCatalogue(std::move(*build));
+            if (!serviceName.empty()) model_.SelectService(serviceName);
+            const ServiceEntry* now = model_.Selected();
+            const bool same = now != nullptr && now->serviceName == serviceName;
+            ShowList();
+            if (model_.CurrentTab() == tab) GLB_List.SetTopIndex(top);
+            if (now != nullptr) ReadSelectedDetails();
+            else ShowSelection();
+            if (same && choice) {
+                CB_Start.SetItemIndex(*choice);
+                CB_StartChange();
+            }
+        };
+    });
+}
+
 void TForm1::RunServiceCommand(ServiceCommand command) {
     const ServiceEntry* selected = model_.Selected();
     if (selected == nullptr) return;

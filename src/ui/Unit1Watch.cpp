@@ -1,12 +1,10 @@
 // TForm1 follows the services: every half second its watcher asks the manager for the states
 // of the services (on a worker of its own), and when they are not those the lists were read as
 // (a service stopped from a script, crashed, started by a trigger, added or removed), the lists
-// are read again as F5 reads them, keeping what the user sees: the selected service (in its new
-// tab when it moved), the scroll position of the tab shown, a start type chosen and not sent.
-// Nothing is asked while a request of the user's is under way, which reads the lists itself.
+// are read again (FollowServices, one of the window's requests). Nothing is asked while a
+// request of the user's is under way, which reads the lists itself.
 #include <algorithm>
 
-#include "catalogue/CatalogueMemory.h"
 #include "catalogue/RegistryKey.h"
 #include "ui/Unit1.h"
 
@@ -35,34 +33,6 @@ void TForm1::WatchServices() {
             // Compared with what the lists shown were read as; a manager that cannot answer
             // now changes nothing.
             if (basis == listedStates_ && states->has_value() && **states != *basis) FollowServices();
-        };
-    });
-}
-
-void TForm1::FollowServices() {
-    const ServiceEntry* selected = model_.Selected();
-    const std::string serviceName = selected != nullptr ? selected->serviceName : std::string();
-    const std::optional<int> choice = model_.StartChoice();
-    const ServiceTab tab = model_.CurrentTab();
-    const int top = GLB_List.TopIndex();
-    StartRequest({RequestKind::Refresh, {}}, [this, system = system_, icon = defaultIcon_, memory = memory_, serviceName,
-                                              choice, tab, top](const News&) mutable -> Task {
-        auto build = std::make_shared<CatalogueBuild>(BuildCatalogue(system, icon->get(), memory.get()));
-        return [this, build, serviceName, choice, tab, top] {
-            EndRequest();
-            TakeCatalogue(std::move(*build));
-            if (!serviceName.empty()) model_.SelectService(serviceName);
-            const ServiceEntry* now = model_.Selected();
-            const bool same = now != nullptr && now->serviceName == serviceName;
-            ShowList();
-            if (model_.CurrentTab() == tab) GLB_List.SetTopIndex(top);
-            if (now != nullptr) ReadSelectedDetails();
-            else ShowSelection();
-            if (same && choice) {
-                model_.ChooseStartType(*choice);
-                CB_Start.SetItemIndex(*choice);
-                ShowCommands();
-            }
         };
     });
 }
