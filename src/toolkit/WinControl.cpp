@@ -10,6 +10,14 @@ namespace rondel {
 
 namespace {
 
+// A window is bound to its object by a property: it stays whoever subclasses the window after
+// us (a tooltip's TTF_SUBCLASS, SetWindowSubclass, a common control's own), where a check of the
+// window procedure would lose the binding.
+constexpr char kBindingProperty[] = "RondelControl";
+// The procedure a system control's messages go on to once it is unbound while another
+// subclass still calls ours.
+constexpr char kFallbackProperty[] = "RondelFallback";
+
 // Controls need distinct ids: WM_MEASUREITEM names its control only by id.
 int NextControlId() {
     static int next = 1000;
@@ -50,12 +58,7 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) {
-    // A window is bound to its object once, in its user data; the data is ours only in a window
-    // whose procedure is ours (of a class of ours, or subclassed), whatever its class.
-    if (window == nullptr ||
-        ::GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcedure))
-        return nullptr;
-    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    return window != nullptr ? static_cast<TWinControl*>(::GetPropA(window, kBindingProperty)) : nullptr;
 }
 
 void TWinControl::SetParent(TWinControl& parent) {
@@ -124,7 +127,7 @@ void TWinControl::CreateHandle(HWND parent) {
 
 void TWinControl::Bind(HWND window) {
     handle_ = window;
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetPropA(window, kBindingProperty, this);
 }
 
 void TWinControl::Subclass(HWND window) {
@@ -136,9 +139,14 @@ void TWinControl::Subclass(HWND window) {
 }
 
 void TWinControl::Unbind(HWND window) {
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    ::RemovePropA(window, kBindingProperty);
     if (subclassed_) {
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fallback_));
+        // Given back unless another subclass came after ours: that one still calls us, and we
+        // pass its messages on.
+        if (::GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcedure))
+            ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fallback_));
+        else
+            ::SetPropA(window, kFallbackProperty, reinterpret_cast<HANDLE>(fallback_));
         subclassed_ = false;
     }
     handle_ = nullptr;
@@ -240,10 +248,12 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND window, UINT message, WPARAM 
         self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         if (self) self->Bind(window);
     } else {
-        self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        self = FromHandle(window);
     }
     if (self == nullptr) {
-        WNDPROC fallback = FallbackProcedureOf(window);
+        WNDPROC fallback = reinterpret_cast<WNDPROC>(::GetPropA(window, kFallbackProperty));
+        if (fallback == nullptr) fallback = FallbackProcedureOf(window);
+        if (message == WM_NCDESTROY) ::RemovePropA(window, kFallbackProperty);
         return ::CallWindowProcA(fallback ? fallback : ::DefWindowProcA, window, message, wParam, lParam);
     }
 

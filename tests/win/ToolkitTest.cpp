@@ -3,6 +3,7 @@
 // exception out.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -204,10 +205,19 @@ TEST(ToolkitWindow, ParentHandsControlsTheirColourAndCommands) {
     ::SendMessageA(f.host.Handle(), WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), reinterpret_cast<LPARAM>(f.list.Handle()));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(doubleClicks, 1);
+    // Subclassed again by the system (as a tooltip's TTF_SUBCLASS does), it still gets them.
+    const SUBCLASSPROC passOn = [](HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+        return ::DefSubclassProc(w, m, wp, lp);
+    };
+    ASSERT_TRUE(::SetWindowSubclass(f.list.Handle(), passOn, 1, 0));
+    EXPECT_EQ(TWinControl::FromHandle(f.list.Handle()), &f.list);
+    ::SendMessageA(f.host.Handle(), WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(f.list.Handle()));
+    EXPECT_EQ(clicks, 2);
+    ::RemoveWindowSubclass(f.list.Handle(), passOn, 1);
     HWND plain = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 50, 50, f.host.Handle(), nullptr, nullptr, nullptr);
     EXPECT_EQ(TWinControl::FromHandle(plain), nullptr);
     ::SendMessageA(f.host.Handle(), WM_COMMAND, MAKEWPARAM(1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(plain));
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks, 2);
     ::DestroyWindow(plain);
 }
 
