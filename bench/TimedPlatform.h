@@ -142,6 +142,10 @@ public:
     std::unique_ptr<platform::IKeyWatch> WatchKey(platform::RawHandle root, const std::string& subKey) override {
         return real().registry.WatchKey(root, subKey);
     }
+    std::optional<std::vector<platform::KeyStamp>> SubKeyStamps(platform::RawHandle root, const std::string& subKey) override {
+        Timed t(shares_, kRegistry);
+        return real().registry.SubKeyStamps(root, subKey);
+    }
 
     // Files and version resources
     bool FileExists(const std::string& path) override {
@@ -152,6 +156,9 @@ public:
     std::optional<platform::FileStamp> StampOf(const std::string& path) override {
         Timed t(shares_, kFiles);
         return real().files.StampOf(path);
+    }
+    uint32_t WriteWholeFile(const std::string& file, const std::string& bytes) override {
+        return real().files.WriteWholeFile(file, bytes);
     }
     uint32_t VersionInfoSize(const std::string& file) override {
         Timed t(shares_, kVersions);

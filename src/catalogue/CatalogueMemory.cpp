@@ -2,16 +2,43 @@
 
 #include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceCatalogue.h"
+#include "text/AnsiText.h"
 
 namespace rondel {
+
+namespace {
+
+constexpr char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+
+}  // namespace
 
 CatalogueMemory::CatalogueMemory(platform::Platform system)
     : system_(system),
       executables_(system_),
-      servicesKey_(system_.registry.WatchKey(platform::kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Services")) {}
+      servicesKey_(system_.registry.WatchKey(platform::kHkeyLocalMachine, kServicesKey)) {}
+
+bool CatalogueMemory::ReadStamps() {
+    stamps_.clear();
+    const std::optional<std::vector<platform::KeyStamp>> stamps =
+        system_.registry.SubKeyStamps(platform::kHkeyLocalMachine, kServicesKey);
+    if (!stamps) return false;
+    for (const platform::KeyStamp& stamp : *stamps) stamps_[AsciiLower(stamp.name)] = stamp.lastWrite;
+    return true;
+}
 
 void CatalogueMemory::BeginBuild() {
-    if (!servicesKey_ || servicesKey_->Changed()) keys_.clear();
+    // The watch is asked first: a change after it is seen by the next build.
+    const bool changed = !servicesKey_ || servicesKey_->Changed();
+    if (builds_ == 0 || changed) {
+        if (!ReadStamps()) {
+            keys_.clear();
+        } else {
+            std::erase_if(keys_, [this](const auto& known) {
+                const auto stamp = stamps_.find(AsciiLower(known.first));
+                return known.second.lastWrite == 0 || stamp == stamps_.end() || stamp->second != known.second.lastWrite;
+            });
+        }
+    }
     executables_.BeginBuild();
 }
 
@@ -20,6 +47,9 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     if (known == keys_.end()) {
         KeyRead read;
         read.entry.serviceName = serviceName;
+        // The time as the build began: a key written after it is read again by the next build.
+        if (const auto stamp = stamps_.find(AsciiLower(serviceName)); stamp != stamps_.end())
+            read.lastWrite = stamp->second;
         try {
             read.opened = ReadServiceKey(system_, read.entry);
         } catch (const RegistryError& error) {
@@ -39,9 +69,10 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     return entry;
 }
 
-bool CatalogueMemory::SameAsBefore(Listed listed) {
-    const bool same = listed_ == listed && !executables_.ReadAgain();
+bool CatalogueMemory::SameAs(Listed listed, std::optional<uint64_t> shown) {
+    const bool same = shown.value_or(builds_) == builds_ && listed_ == listed && !executables_.ReadAgain();
     listed_ = std::move(listed);
+    ++builds_;
     return same;
 }
 

@@ -138,8 +138,10 @@ void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t curre
 FoundService MakeFoundService(const ServiceEntry& entry, RawHandle icon) {
     std::string item = MakeServiceItem(entry);
     // Sorted by the display name the item gives back, as SortStateList sorts and the list shows
-    // it: a TAB or line break in the service or display name moves it to another field.
+    // it: a TAB or line break in the service or display name moves it to another field. The
+    // type, which the text does not carry, goes along (a driver among the dependencies).
     ServiceEntry shown;
+    shown.serviceType = entry.serviceType;
     SplitServiceItem(item, shown);
     return {std::move(item), std::move(shown), icon};
 }
@@ -225,7 +227,8 @@ std::optional<ServiceStates> ReadServiceStates(Platform& system) {
     return std::move(result.states);
 }
 
-BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, CatalogueMemory* memory) {
+BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, CatalogueMemory* memory,
+                                                std::optional<uint64_t> shown) {
     BuildResult result;
     std::optional<ExecutableCache> ownCache;  // the icons it holds live until the image lists have their copies
     if (memory != nullptr) memory->BeginBuild();
@@ -239,7 +242,9 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, Catalogue
         CatalogueMemory::Listed listed;
         for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
             for (const FoundService& found : found_[tab]) listed[tab].emplace_back(found.item, found.icon);
-        if (memory->SameAsBefore(std::move(listed)) && result.Complete()) {
+        const bool same = memory->SameAs(std::move(listed), shown);
+        result.build = memory->LastBuild();
+        if (same && result.Complete()) {
             result.unchanged = true;
             for (auto& found : found_) found.clear();
             return result;
@@ -257,9 +262,10 @@ platform::IconHandle LoadSystemIcon(platform::Platform& system, uint32_t index) 
     return system.shell.IconOfFile(GetSystemDir(system.environment) + "\\shell32.dll", index);
 }
 
-CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon, CatalogueMemory* memory) {
+CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon, CatalogueMemory* memory,
+                              std::optional<uint64_t> shown) {
     CatalogueBuild build{std::make_unique<ServiceCatalogue>(system), {}};
-    build.result = build.catalogue->BuildServiceLists(defaultIcon, memory);
+    build.result = build.catalogue->BuildServiceLists(defaultIcon, memory, shown);
     if (build.result.unchanged) build.catalogue.reset();
     return build;
 }

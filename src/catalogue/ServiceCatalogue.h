@@ -75,8 +75,10 @@ struct BuildResult {
     uint32_t enumerationError = 0;  // the enumeration ended early with this error
     std::vector<ServiceReadError> readErrors;
     ServiceStates states;
-    // Built with a memory: the lists would be those of the build before; they are left empty.
+    // Built with a memory: the lists would be those of the build asked about; they are left empty.
     bool unchanged = false;
+    uint64_t build = 0;  // the memory's number of this build
+
     bool Complete() const { return openError == 0 && enumerationError == 0; }
 };
 
@@ -96,8 +98,10 @@ public:
 
     // Appends every Win32 service to the list of its state, then sorts the three lists.
     // defaultIcon stands in for an executable without an icon. With a memory, what has not
-    // changed since its last build is not read again.
-    BuildResult BuildServiceLists(platform::RawHandle defaultIcon, CatalogueMemory* memory = nullptr);
+    // changed since its last build is not read again, and the lists are left empty when they
+    // would be those of its build `shown` (none: the build before).
+    BuildResult BuildServiceLists(platform::RawHandle defaultIcon, CatalogueMemory* memory = nullptr,
+                                  std::optional<uint64_t> shown = std::nullopt);
 
     // The size of one enumeration request; the enumeration grows it only where the system
     // makes no progress with it.
@@ -128,9 +132,10 @@ struct CatalogueBuild {
     std::unique_ptr<ServiceCatalogue> catalogue;
     BuildResult result;
 };
-// With a memory: no catalogue when nothing changed since its last build (result.unchanged).
+// With a memory: no catalogue when the lists would be those of its build `shown` (none: the
+// build before; result.unchanged).
 CatalogueBuild BuildCatalogue(platform::Platform system, platform::RawHandle defaultIcon,
-                              CatalogueMemory* memory = nullptr);
+                              CatalogueMemory* memory = nullptr, std::optional<uint64_t> shown = std::nullopt);
 
 // The catalogue as a script reads it: one line per listed service, the tab number (0 running,
 // 1 paused, 2 stopped), a TAB and the list-item text as stored; tab 0's list first, then 1,

@@ -15,7 +15,7 @@ struct ServiceEntry {
     std::string executablePath;  // "ImagePath" as stored, not resolved
     std::string company;         // "CompanyName" of the executable, or "不明"
     std::string description;     // "FileDescription", "不明" or "実行ファイルが見つかりません"
-    uint32_t serviceType = 0;    // "Type"; only valid right after ReadServiceInfo
+    uint32_t serviceType = 0;    // "Type" as read for the list (0 when it could not be read)
     bool operator==(const ServiceEntry&) const = default;
 };
 

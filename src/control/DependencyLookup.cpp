@@ -13,15 +13,15 @@ namespace rondel {
 
 using namespace platform;
 
+bool IsDriver(uint32_t serviceType) {
+    return (serviceType & (kServiceKernelDriver | kServiceFileSystemDriver | kServiceRecognizerDriver)) != 0;
+}
+
 namespace {
 
 constexpr uint32_t kDependentsBufferSize = 9216;
 // A list that keeps growing between two requests is asked again a few times, never forever.
 constexpr int kDependentsAttempts = 4;
-
-bool IsDriver(uint32_t serviceType) {
-    return (serviceType & (kServiceKernelDriver | kServiceFileSystemDriver | kServiceRecognizerDriver)) != 0;
-}
 
 // The names listed so far, ASCII letters lowered. Kept beside the list rather than split back
 // out of its items: a name holding a TAB or a line break does not come back out whole.

@@ -18,6 +18,10 @@ namespace rondel {
 // ends with the data.
 std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value);
 
+// A kernel, file-system or recognizer driver: listed with the driver icon, never shown in the
+// main window.
+bool IsDriver(uint32_t serviceType);
+
 // The icons a list shows for drivers and for services without an icon of their own.
 struct DependencyIcons {
     platform::RawHandle driver = 0;

@@ -57,9 +57,21 @@ std::string StatusText(const std::optional<PendingRequest>& pending) {
     return {};
 }
 
-void ServiceModel::SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue) {
+void ServiceModel::TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalogue) {
+    const ServiceEntry* selected = Selected();
+    const std::string name = selected != nullptr ? selected->serviceName : std::string();
     catalogue_ = std::move(catalogue);
-    ShowTab(currentTab_);
+    selected_ = -1;
+    if (name.empty()) return;
+    for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
+        const int index = IndexOf(tab, name);
+        if (index < 0) continue;
+        if (tab != currentTab_) statusKnown_ = false;  // in another state now: ask again what it takes
+        currentTab_ = tab;
+        selected_ = index;
+        return;
+    }
+    Select(-1);
 }
 
 const StateList* ServiceModel::List(ServiceTab tab) const { return catalogue_ ? &catalogue_->List(tab) : nullptr; }
@@ -90,6 +102,13 @@ void ServiceModel::SetDetails(const ServiceDetailsShown& details, bool withStatu
     if (selected_ < 0) return;
     details_ = details;
     statusKnown_ = withStatus;
+}
+
+void ServiceModel::SetRegistryDetails(const ServiceDetailsShown& details) {
+    if (selected_ < 0) return;
+    details_.description = details.description;
+    details_.startItem = details.startItem;
+    details_.keyMissing = details.keyMissing;
 }
 
 void ServiceModel::SetStartItem(std::optional<int> startItem) {
@@ -135,6 +154,26 @@ void ServiceModel::ChooseStartType(int item) {
 
 std::optional<uint32_t> ServiceModel::ChosenStartValue() const {
     return startChoice_ ? StartValueOfItem(*startChoice_) : std::nullopt;
+}
+
+std::string ServiceModel::DetailsText() const {
+    const ServiceEntry* selected = Selected();
+    if (selected == nullptr) return {};
+    const std::optional<uint32_t> start = details_.startItem ? StartValueOfItem(*details_.startItem) : std::nullopt;
+    const std::string values[] = {
+        selected->serviceName, selected->displayName, selected->company, selected->description, selected->executablePath,
+        details_.description, start ? kStartTypeItems[static_cast<std::size_t>(*details_.startItem)] : "",
+    };
+    std::string text;
+    for (std::size_t k = 0; k < std::size(values); ++k) {
+        text += std::string(kDetailLabels[k]) + ": ";
+        for (const char c : values[k]) {
+            if (c == '\r') continue;
+            text += c == '\n' ? std::string("\r\n  ") : std::string(1, c);
+        }
+        text += "\r\n";
+    }
+    return text;
 }
 
 bool ServiceModel::BeginRequest(PendingRequest request) {

@@ -4,7 +4,7 @@
 //
 // The windows show it and hand it what the user does; they never read their own controls back
 // to learn what is selected or what an item says. It knows nothing of windows or threads: the
-// main window changes it on its own thread only, with what its workers brought back.
+// session under the main window changes it on one thread only, with what its jobs brought back.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,11 @@ std::string StatusText(const std::optional<PendingRequest>& pending);
 // When the lists were last read, as the status bar says it at its right end: "最終更新 9:05:07".
 std::string ListedAtText(int hour, int minute, int second);
 
+// The details panel's labels, in its order (the memo has none on the panel, "サービスの説明" in the
+// copies).
+inline constexpr const char* kDetailLabels[] = {"サービス名", "表示名", "会社名", "説　明",
+                                                "実ファイル", "サービスの説明", "スタートアップの種類"};
+
 // What the user may ask for now: the buttons, the menu's items and the keys.
 struct CommandStates {
     bool start = false;
@@ -64,8 +69,12 @@ struct CommandStates {
 class ServiceModel {
 public:
     // ---------------------------------------------------------------- the lists
-    // Takes a newly built catalogue: the tab shown stays, nothing is selected.
-    void SetCatalogue(std::unique_ptr<ServiceCatalogue> catalogue);
+    // Takes newly read lists. The selected service stays selected, with what is known of it and
+    // the start type chosen for it, in the tab where it is now (which then shows; what the
+    // manager said it accepts is asked again when it moved). A service no longer listed leaves
+    // nothing selected in the tab shown.
+    void TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalogue);
+    const std::shared_ptr<const ServiceCatalogue>& Catalogue() const { return catalogue_; }
     // Entry k of a tab is item k of its list; empty before the first catalogue.
     const std::vector<ServiceEntry>& Entries(ServiceTab tab) const;
     // The tab's list with its icons (image k belongs to entry k); null before the first catalogue.
@@ -87,6 +96,9 @@ public:
     // the service may be given.
     void SetDetails(const ServiceDetailsShown& details, bool withStatus = true);
     void SetControlsAccepted(uint32_t controlsAccepted);
+    // The key's part of the details read again (description, start type, whether it has a key);
+    // what the manager said stays.
+    void SetRegistryDetails(const ServiceDetailsShown& details);
     // The start type shown for the selected service (after a change, or a refused one).
     void SetStartItem(std::optional<int> startItem);
     bool StatusKnown() const { return statusKnown_; }
@@ -121,9 +133,12 @@ public:
     const std::optional<PendingRequest>& Pending() const { return pending_; }
 
     CommandStates Commands() const;
+    // The selected service's details as "label: value" lines, in the panel's order; a value of
+    // several lines goes on in indented lines. Empty with nothing selected.
+    std::string DetailsText() const;
 
 private:
-    std::unique_ptr<ServiceCatalogue> catalogue_;
+    std::shared_ptr<const ServiceCatalogue> catalogue_;
     ServiceTab currentTab_ = kRunningTab;
     int selected_ = -1;
     bool statusKnown_ = false;

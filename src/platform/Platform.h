@@ -74,6 +74,11 @@ struct RegistryData {
     std::vector<uint8_t> bytes;  // the value's data exactly as stored
 };
 
+struct KeyStamp {
+    std::string name;
+    uint64_t lastWrite = 0;  // in the system's units (FILETIME)
+};
+
 class IKeyWatch {
 public:
     virtual ~IKeyWatch() = default;
@@ -94,6 +99,10 @@ public:
     // Watches a key and everything below it (names and values): null when the key cannot be
     // watched, which its readers take as a key that changes all the time.
     virtual std::unique_ptr<IKeyWatch> WatchKey(RawHandle root, const std::string& subKey) = 0;
+    // The last-write time of each direct sub-key of a key, which changes when one of the
+    // sub-key's own values is written or a key is made or deleted right below it (not deeper);
+    // nothing when the key cannot be read.
+    virtual std::optional<std::vector<KeyStamp>> SubKeyStamps(RawHandle root, const std::string& subKey) = 0;
 };
 
 // ---------------------------------------------------------------- Files and version resources
@@ -113,6 +122,9 @@ public:
     virtual std::string ModuleFileName() = 0;
     // A file's size and last-write time; nothing for a directory or a file that is not there.
     virtual std::optional<FileStamp> StampOf(const std::string& path) = 0;
+    // Writes bytes into file, whole or not at all: an older file stays as it was until the new
+    // one is complete, and nothing is left behind on a failure. The system's error, or 0.
+    virtual uint32_t WriteWholeFile(const std::string& file, const std::string& bytes) = 0;
 };
 
 class IVersionInfo {

@@ -117,4 +117,8 @@ std::wstring WideFromCodePage932(const std::string& text) {
 
 std::string Utf8FromCodePage932(const std::string& text) { return FromWide(WideFromCodePage932(text), CP_UTF8); }
 
+uint32_t Win32FileSystem::WriteWholeFile(const std::string& file, const std::string& bytes) {
+    return static_cast<uint32_t>(platform::WriteWholeFile(file, bytes));
+}
+
 }  // namespace rondel::platform

@@ -31,6 +31,7 @@ public:
     uint32_t SetValue(RawHandle key, const std::string& name, uint32_t type,
                       std::span<const uint8_t> bytes) override;
     std::unique_ptr<IKeyWatch> WatchKey(RawHandle root, const std::string& subKey) override;
+    std::optional<std::vector<KeyStamp>> SubKeyStamps(RawHandle root, const std::string& subKey) override;
     void CloseHandle(RawHandle handle) noexcept override;
 };
 
@@ -39,6 +40,7 @@ public:
     bool FileExists(const std::string& path) override;
     std::string ModuleFileName() override;
     std::optional<FileStamp> StampOf(const std::string& path) override;
+    uint32_t WriteWholeFile(const std::string& file, const std::string& bytes) override;
     uint32_t VersionInfoSize(const std::string& file) override;
     bool ReadVersionInfo(const std::string& file, std::span<uint8_t> block) override;
     std::vector<uint8_t> VersionBlock(const std::string& file) override;

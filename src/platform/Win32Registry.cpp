@@ -88,3 +88,26 @@ std::unique_ptr<IKeyWatch> Win32Registry::WatchKey(RawHandle root, const std::st
 }
 
 }  // namespace rondel::platform
+
+namespace rondel::platform {
+
+std::optional<std::vector<KeyStamp>> Win32Registry::SubKeyStamps(RawHandle root, const std::string& subKey) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(As<HKEY>(root), subKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS)
+        return std::nullopt;
+    const unique_hkey key(opened);
+    std::vector<KeyStamp> stamps;
+    for (DWORD index = 0;; ++index) {
+        char name[256];  // a key's name is at most 255 characters
+        DWORD length = sizeof name;
+        FILETIME written{};
+        const LSTATUS status = ::RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, &written);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        stamps.push_back({std::string(name, length),
+                          (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime});
+    }
+    return stamps;
+}
+
+}  // namespace rondel::platform

@@ -75,7 +75,8 @@ void CutToLength(std::string& text, std::size_t maxBytes) {
 
 std::string AsciiLower(std::string_view text) {
     std::string lowered(text);
-    for (char& c : lowered) {
+    for (std::size_t i = 0; i < lowered.size(); i += CharLength(lowered, i)) {
+        char& c = lowered[i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return lowered;

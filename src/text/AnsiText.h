@@ -45,7 +45,8 @@ void CutToLength(std::string& text, std::size_t maxBytes);
 inline constexpr std::size_t kMaxPathLength = 259;
 inline void CutToPathLength(std::string& text) { CutToLength(text, kMaxPathLength); }
 
-// Lowers the ASCII letters A-Z only; every other byte stays.
+// Lowers the ASCII letters A-Z only; every other byte stays, the trail bytes of double-byte
+// characters among them (ア, 0x83 0x41, is not ヂ, 0x83 0x61).
 std::string AsciiLower(std::string_view text);
 
 // Whether text begins with prefix, ASCII letters compared without regard to case and

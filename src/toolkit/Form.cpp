@@ -23,8 +23,6 @@ void InitializeCommonControls() {
     (void)done;
 }
 
-constexpr UINT kShowPendingError = WM_APP + 0x2F00;
-
 unique_hicon LoadIconResource(int id, int size) {
     return unique_hicon(static_cast<HICON>(
         ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));

@@ -47,6 +47,40 @@ void TListBoxItems::Clear() {
     if (owner_.HandleAllocated()) ::SendMessageA(owner_.Handle(), LB_RESETCONTENT, 0, 0);
 }
 
+void TListBoxItems::Assign(const std::vector<std::string>& texts) {
+    const std::size_t common = std::min(texts.size(), texts_.size());
+    std::size_t head = 0;
+    while (head < common && texts[head] == texts_[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < common - head && texts[texts.size() - 1 - tail] == texts_[texts_.size() - 1 - tail]) ++tail;
+    const std::size_t removed = texts_.size() - head - tail;
+    const std::size_t inserted = texts.size() - head - tail;
+    if (removed == 0 && inserted == 0) return;
+    const HWND window = owner_.HandleAllocated() ? owner_.Handle() : nullptr;
+    const int top = owner_.TopIndex();
+    // Many changes at once are drawn once, at the end; nothing in between lets the window paint.
+    const bool many = removed + inserted > 8;
+    if (window != nullptr && many) ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    for (std::size_t k = 0; k < removed; ++k) {
+        if (window != nullptr) ::SendMessageA(window, LB_DELETESTRING, head, 0);
+    }
+    texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(head), texts_.begin() + static_cast<std::ptrdiff_t>(head + removed));
+    std::size_t at = head;
+    for (std::size_t k = head; k < head + inserted; ++k) {
+        if (window != nullptr &&
+            ::SendMessageA(window, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(texts[k].c_str())) < 0)
+            continue;  // the window refused it (out of room): it is not an item
+        texts_.insert(texts_.begin() + static_cast<std::ptrdiff_t>(at), texts[k]);
+        ++at;
+    }
+    if (window == nullptr) return;
+    owner_.SetTopIndex(std::min(top, std::max(Count() - 1, 0)));
+    if (many) {
+        ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
 TListBox::TListBox() : items_(*this) { SetColor(clWindow); }
 
 int TListBox::TopIndex() const {

@@ -33,6 +33,11 @@ public:
     // Appends; returns the new item's index.
     int Add(const std::string& text);
     void Clear();
+    // Makes the items these texts in place: the items they begin and end with stay as they are,
+    // only those between are deleted and inserted, so the list is never empty meanwhile and a
+    // list that changed little costs little. The first item shown stays where it was (at most
+    // the last one).
+    void Assign(const std::vector<std::string>& texts);
 
 private:
     friend class TListBox;

@@ -10,12 +10,14 @@ void TPopupMenu::Add(WORD id, const std::string& caption, bool enabled) {
 
 void TPopupMenu::AddSeparator() { ::AppendMenuA(menu_.get(), MF_SEPARATOR, 0, nullptr); }
 
-void TPopupMenu::Popup(HWND owner, POINT screen) {
+int TPopupMenu::Popup(HWND owner, POINT screen) {
     // The owner must be in front for a click elsewhere to close the menu.
     ::SetForegroundWindow(owner);
-    ::TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, owner,
-                     nullptr);
+    const int chosen = ::TrackPopupMenu(
+        menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y,
+        0, owner, nullptr);
     ::PostMessageA(owner, WM_NULL, 0, 0);
+    return chosen;
 }
 
 }  // namespace rondel

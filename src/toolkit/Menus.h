@@ -1,5 +1,6 @@
 // A pop-up menu, made for one showing: items with their command ids, enabled or greyed, and
-// separators. The chosen item's command reaches the owner window as WM_COMMAND, as a menu's does.
+// separators. The chosen item's command is given back to the caller, who knows it came from
+// the menu (an item it showed enabled).
 #pragma once
 
 #include <windows.h>
@@ -17,8 +18,8 @@ public:
     void Add(WORD id, const std::string& caption, bool enabled);
     void AddSeparator();
     // Shows the menu with its top-left corner at the screen point and returns once it is
-    // closed, the command (if any) posted to owner.
-    void Popup(HWND owner, POINT screen);
+    // closed: the command chosen, 0 for none.
+    int Popup(HWND owner, POINT screen);
 
     HMENU Handle() const { return menu_.get(); }
 

@@ -19,6 +19,7 @@
 #include "toolkit/Color.h"
 #include "toolkit/DpiScale.h"
 #include "toolkit/Font.h"
+#include "toolkit/Messages.h"
 #include "toolkit/WindowClass.h"
 
 namespace rondel {
@@ -32,10 +33,6 @@ std::string WindowText(HWND window);
 // 10 1607 and later, Wine), else the screen's LOGPIXELSY.
 int WindowDpi(HWND window);
 
-inline constexpr UINT kReflectedBase = WM_APP + 0x3000;
-// Sent to the form when a control of it with the keyboard focus has been disabled or hidden
-// (the system then leaves the focus nowhere). A form hidden or disabled itself sends nothing.
-inline constexpr UINT kFocusLost = WM_APP + 0x2F01;
 constexpr UINT Reflected(UINT message) { return kReflectedBase + message; }
 
 class TWinControl {

@@ -32,34 +32,38 @@ std::vector<unique_handle>& MustFinish() {
 
 }  // namespace
 
-// What the worker's thread and the window share: the job to do, the window to tell (null once
-// it has gone) and the news not yet delivered.
+// What the worker's thread and the window share: the jobs to do, the window to tell (null once
+// it has gone) and the news not yet delivered, each job's last task among them.
 struct TWorker::Shared {
+    struct Queued {
+        Job job;
+        unique_handle finished;  // for a job that must finish: set when it has
+    };
+    struct Delivered {
+        Task task;
+        bool last = false;  // a job's last task: the worker has one job fewer then
+    };
     SRWLOCK lock = SRWLOCK_INIT;
     CONDITION_VARIABLE jobCame = CONDITION_VARIABLE_INIT;
-    unique_handle over{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // set when a job's last task is in
     unique_handle thread;
     HWND window = nullptr;
     UINT message = 0;
-    Job job;
-    unique_handle jobFinished;  // for a job that must finish: set when it has
+    std::deque<Queued> jobs;
     bool quit = false;
-    std::deque<Task> news;
-    Task last;
-    bool lastIn = false;
+    std::deque<Delivered> news;
 
-    // Under the lock: wakes the window unless a wake-up is on its way already.
-    void Wake(bool wasQuiet) {
-        if (wasQuiet && window != nullptr) ::PostMessageA(window, message, 0, 0);
+    // Under the lock: adds to the news, and wakes the window unless a wake-up is on its way.
+    void Tell(Task task, bool last) {
+        if (window == nullptr) return;
+        const bool quiet = news.empty();
+        news.push_back({std::move(task), last});
+        if (quiet) ::PostMessageA(window, message, 0, 0);
     }
 };
 
 void TWorker::News::Post(Task task) const {
     Locked locked(shared_->lock);
-    if (shared_->window == nullptr) return;
-    const bool quiet = shared_->news.empty() && !shared_->lastIn;
-    shared_->news.push_back(std::move(task));
-    shared_->Wake(quiet);
+    shared_->Tell(std::move(task), false);
 }
 
 bool TWorker::News::WindowGone() const {
@@ -76,7 +80,7 @@ TWorker::~TWorker() {
 }
 
 bool TWorker::Start(Job job, bool mustFinish) {
-    if (busy_ || window_ == nullptr) return false;
+    if (window_ == nullptr) return false;
     if (!shared_) {
         auto shared = std::make_shared<Shared>();
         shared->window = window_;
@@ -100,14 +104,12 @@ bool TWorker::Start(Job job, bool mustFinish) {
         std::erase_if(jobs, [](const unique_handle& done) { return ::WaitForSingleObject(done.get(), 0) == WAIT_OBJECT_0; });
         jobs.emplace_back(copy);
     }
-    ::ResetEvent(shared_->over.get());
     {
         Locked locked(shared_->lock);
-        shared_->job = std::move(job);
-        shared_->jobFinished = std::move(finished);
+        shared_->jobs.push_back({std::move(job), std::move(finished)});
     }
     ::WakeConditionVariable(&shared_->jobCame);
-    busy_ = true;
+    ++pending_;
     return true;
 }
 
@@ -116,66 +118,50 @@ DWORD WINAPI TWorker::Run(void* reference) {
     delete static_cast<std::shared_ptr<Shared>*>(reference);
     const News news(shared);
     for (;;) {
-        Job job;
-        unique_handle finished;
+        Shared::Queued queued;
         {
             Locked locked(shared->lock);
-            while (!shared->job && !shared->quit)
+            while (shared->jobs.empty() && !shared->quit)
                 ::SleepConditionVariableSRW(&shared->jobCame, &shared->lock, INFINITE, 0);
-            if (!shared->job) return 0;  // the worker has gone and nothing is left to do
-            job = std::move(shared->job);
-            shared->job = nullptr;
-            finished = std::move(shared->jobFinished);
+            if (shared->jobs.empty()) return 0;  // the worker has gone and nothing is left to do
+            queued = std::move(shared->jobs.front());
+            shared->jobs.pop_front();
         }
         Task last;
         try {
-            last = job(news);
+            last = queued.job(news);
         } catch (...) {
             // Told on the window's thread, as any error of the window's own.
             last = [error = std::current_exception()] { std::rethrow_exception(error); };
         }
-        job = nullptr;  // what the job held goes here, on this thread
-        if (finished) ::SetEvent(finished.get());
+        queued.job = nullptr;  // what the job held goes here, on this thread
+        if (queued.finished) ::SetEvent(queued.finished.get());
         Locked locked(shared->lock);
-        if (shared->window == nullptr) continue;
-        const bool quiet = shared->news.empty() && !shared->lastIn;
-        shared->last = std::move(last);
-        shared->lastIn = true;
-        ::SetEvent(shared->over.get());
-        shared->Wake(quiet);
+        shared->Tell(std::move(last), true);
     }
 }
 
 void TWorker::Deliver() {
     if (!shared_) return;
-    std::deque<Task> news;
-    Task last;
-    bool over = false;
-    {
-        Locked locked(shared_->lock);
-        news.swap(shared_->news);
-        over = std::exchange(shared_->lastIn, false);
-        if (over) last = std::move(shared_->last);
-    }
-    // Free again before the last task runs: it may start the next job.
-    if (over) busy_ = false;
-    const auto run = [this](Task& task) {
-        if (!task) return;
+    // One at a time from the shared queue: a task that runs a message loop of its own (a dialog)
+    // delivers what came meanwhile from there, and the order stays the order sent.
+    for (;;) {
+        Shared::Delivered delivered;
+        {
+            Locked locked(shared_->lock);
+            if (shared_->news.empty()) return;
+            delivered = std::move(shared_->news.front());
+            shared_->news.pop_front();
+        }
+        // One job fewer before its last task runs: the task may start the next.
+        if (delivered.last) --pending_;
+        if (!delivered.task) continue;
         try {
-            task();
+            delivered.task();
         } catch (...) {
             ShowCurrentException(window_ != nullptr ? ::GetAncestor(window_, GA_ROOT) : nullptr);
         }
-    };
-    for (Task& task : news) run(task);
-    run(last);
-}
-
-bool TWorker::AwaitBriefly(DWORD timeoutMs) {
-    if (!busy_) return true;
-    if (::WaitForSingleObject(shared_->over.get(), timeoutMs) != WAIT_OBJECT_0) return false;
-    Deliver();
-    return true;
+    }
 }
 
 void TWorker::WaitForJobs(DWORD timeoutMs) {

@@ -1,10 +1,10 @@
-// A window's worker: one job at a time on a thread of its own, so that the window's thread
-// never waits on another process.
+// A window's worker: jobs one after the other on a thread of its own, so that the window's
+// thread never waits on another process.
 //
 // A job works on copies and on the machine, never on the window. It gives back a task, which
 // the window runs on its own thread, from its message loop, once the job is over; while it
 // runs it may send news (tasks too), which arrive in the order sent. When the window goes
-// before the job ends, the job runs to its end alone and what it sends is dropped.
+// before the jobs end, they run to their end alone and what they send is dropped.
 //
 // The thread is made with the first job and lives as long as the worker: under Wine a thread's
 // end holds up the other threads of the process for tens of milliseconds, the window's too.
@@ -47,22 +47,17 @@ public:
     // The window the news goes to; set once it exists.
     void Attach(HWND window) { window_ = window; }
     UINT Message() const { return message_; }
-    // A job has been started and its last task has not run yet.
-    bool Busy() const { return busy_; }
+    // A job has been started whose last task has not run yet.
+    bool Busy() const { return pending_ > 0; }
 
-    // Starts the job, unless one is under way or no thread can be made (false then). A job that
-    // mustFinish is waited for at the program's end (WaitForJobs).
+    // Starts the job once those before it are over; false when no thread can be made. A job
+    // that mustFinish is waited for at the program's end (WaitForJobs).
     bool Start(Job job, bool mustFinish = false);
 
-    // The window's handler of Message(): runs the news that has come, and, once the job is
-    // over, its last task, after which the worker is free again. An exception of a task goes
-    // to the general error handler; the tasks after it still run.
+    // The window's handler of Message(): runs the news that has come, each job's last task
+    // among them in order. An exception of a task goes to the general error handler; the tasks
+    // after it still run.
     void Deliver();
-
-    // Waits at most timeoutMs for the job to end; when it does, delivers at once what it sent
-    // (true then, or when no job runs). For a job that almost always answers at once: the
-    // window waits that little, and shows a late answer when it comes.
-    bool AwaitBriefly(DWORD timeoutMs);
 
     // The program's end, its windows gone: waits (at most timeoutMs) for the jobs that must finish.
     static void WaitForJobs(DWORD timeoutMs);
@@ -73,7 +68,7 @@ private:
     UINT message_;
     HWND window_ = nullptr;
     std::shared_ptr<Shared> shared_;  // made with the first job
-    bool busy_ = false;
+    int pending_ = 0;                 // jobs started whose last task has not run
 };
 
 }  // namespace rondel

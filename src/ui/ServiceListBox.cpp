@@ -17,20 +17,19 @@ void ApplyServiceListLook(TGraphicListBox& listBox) {
     listBox.SetSelectedFont(TFont());
 }
 
-void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
-                        const platform::IImageList* icons, TImageList& glyphs) {
-    listBox.Items().Clear();
-    // The list box lets go of the old image list before its view changes.
-    listBox.SetGlyphs(nullptr);
-    glyphs = TImageList::View(icons != nullptr ? reinterpret_cast<HIMAGELIST>(icons->NativeHandle()) : nullptr);
-    if (icons != nullptr) listBox.SetGlyphs(&glyphs);
-    const HWND window = listBox.Handle();
-    if (window != nullptr) ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    for (const ServiceEntry& entry : entries) listBox.Items().Add(MakeServiceDisplayText(entry));
-    if (window != nullptr) {
-        ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(window, nullptr, TRUE);
+void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
+                     const platform::IImageList* icons, TImageList& glyphs) {
+    std::vector<std::string> texts;
+    texts.reserve(entries.size());
+    for (const ServiceEntry& entry : entries) texts.push_back(MakeServiceDisplayText(entry));
+    const HIMAGELIST shown = icons != nullptr ? reinterpret_cast<HIMAGELIST>(icons->NativeHandle()) : nullptr;
+    if (glyphs.Handle() != shown || listBox.Glyphs() == nullptr) {
+        // The list box lets go of the old image list before its view changes.
+        listBox.SetGlyphs(nullptr);
+        glyphs = TImageList::View(shown);
+        if (shown != nullptr) listBox.SetGlyphs(&glyphs);
     }
+    listBox.Items().Assign(texts);
 }
 
 }  // namespace rondel

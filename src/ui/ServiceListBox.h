@@ -15,8 +15,9 @@ namespace rondel {
 void ApplyServiceListLook(TGraphicListBox& listBox);
 
 // Shows the services' display texts, entry k drawn with image k of icons (glyphs is made to
-// view them; none without icons), nothing selected. One repaint for the whole list.
-void FillServiceListBox(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
-                        const platform::IImageList* icons, TImageList& glyphs);
+// view them; none without icons). The items change in place: those that stay are not touched,
+// the list is never empty meanwhile and the first item shown stays where it was.
+void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
+                     const platform::IImageList* icons, TImageList& glyphs);
 
 }  // namespace rondel

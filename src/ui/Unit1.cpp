@@ -1,14 +1,16 @@
-// TForm1, the main window: its controls and their set-up. Its layout, what it shows of the
-// model, its commands and its requests are in Unit1Layout, Unit1Display, Unit1Commands and
-// Unit1Requests.
+// TForm1, the main window: its controls and their set-up. Its layout, what it shows of its
+// session, and what it hands the session of the person's input are in Unit1Layout, Unit1View
+// and Unit1Input.
 #include "ui/Unit1.h"
 
-#include "catalogue/CatalogueMemory.h"
-#include "catalogue/WexFunc.h"
 #include "control/StartType.h"
+#include "platform/Win32Platform.h"
 #include "text/ApplicationTitle.h"
+#include "toolkit/Messages.h"
 #include "ui/FormSizes.h"
+#include "ui/HomePage.h"
 #include "ui/ServiceListBox.h"
+#include "ui/Unit1Shown.h"
 
 namespace rondel {
 
@@ -18,27 +20,32 @@ namespace {
 
 const char* const kTabCaptions[] = {"開始しているサービス", "一時停止しているサービス", "停止しているサービス"};
 
-// What the workers post to the window when they have news.
-constexpr UINT kWorkerNews = WM_APP + 0x100;
-constexpr UINT kStatusNews = WM_APP + 0x101;
-constexpr UINT kWatchNews = WM_APP + 0x103;
+// What the session is given by the window: the system's clock and pause, the CSV's conversion
+// and the browser's road.
+SessionServices WindowServices() {
+    return {[]() -> uint64_t { return ::GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); },
+            [] {
+                SYSTEMTIME now{};
+                ::GetLocalTime(&now);
+                return std::array<int, 3>{now.wHour, now.wMinute, now.wSecond};
+            },
+            platform::Utf8FromCodePage932, OpenHomePage};
+}
 
 }  // namespace
 
-TForm1::TForm1(Platform& system)
+TForm1::TForm1(Platform& system, Form1Options options)
     : TForm("TForm1"),
-      system_(system),
-      memory_(std::make_shared<CatalogueMemory>(system_)),
-      worker_(kWorkerNews),
-      statusReader_(kStatusNews),
-      watcher_(kWatchNews) {
+      executor_(std::make_unique<WindowExecutor>(kWorkerNewsBase, options.oneWorker)),
+      session_(std::make_unique<ServiceSession>(system, *executor_, WindowServices())),
+      shown_(std::make_unique<Shown>()),
+      followServices_(options.followServices) {
     SetUpControls();
     CreateHandle();
     // Below the page's controls: it draws around them, and comes last in the Tab order.
     ::SetWindowPos(TC_Main.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    worker_.Attach(Handle());
-    statusReader_.Attach(Handle());
-    watcher_.Attach(Handle());
+    executor_->Attach(Handle());
+    session_->OnChanged = [this] { ShowSession(); };
     FormCreate();
 }
 
@@ -108,11 +115,11 @@ void TForm1::SetUpControls() {
         int editId;
     };
     const Row rows[] = {
-        {LL_ServiceName, kIdServiceNameLabel, "サービス名", 57, ED_ServiceName, kIdServiceName},
-        {LL_DisplayName, kIdDisplayNameLabel, "表示名", 36, ED_DisplayName, kIdDisplayName},
-        {LL_Company, kIdCompanyLabel, "会社名", 36, ED_Company, kIdCompany},
-        {LL_Description, kIdDescriptionLabel, "説　明", 36, ED_Description, kIdDescription},
-        {LL_FileName, kIdFileNameLabel, "実ファイル", 54, ED_FileName, kIdFileName},
+        {LL_ServiceName, kIdServiceNameLabel, kDetailLabels[0], 57, ED_ServiceName, kIdServiceName},
+        {LL_DisplayName, kIdDisplayNameLabel, kDetailLabels[1], 36, ED_DisplayName, kIdDisplayName},
+        {LL_Company, kIdCompanyLabel, kDetailLabels[2], 36, ED_Company, kIdCompany},
+        {LL_Description, kIdDescriptionLabel, kDetailLabels[3], 36, ED_Description, kIdDescription},
+        {LL_FileName, kIdFileNameLabel, kDetailLabels[4], 54, ED_FileName, kIdFileName},
     };
     for (const Row& row : rows) {
         row.label.SetParent(PL_Base, row.labelId);
@@ -130,7 +137,7 @@ void TForm1::SetUpControls() {
     MM_Description.SetBounds(0, 0, Scale(100), Scale(40));
 
     LL_Start.SetParent(PL_Base, kIdStartLabel);
-    LL_Start.SetCaption("スタートアップの種類");
+    LL_Start.SetCaption(kDetailLabels[6]);
     LL_Start.SetBounds(0, 0, Scale(107), Scale(kLabelHeight));
     CB_Start.SetParent(PL_Base, kIdStart);
     for (const char* item : kStartTypeItems) CB_Start.AddItem(item);
@@ -165,6 +172,7 @@ void TForm1::SetUpControls() {
 
     GLB_List.OnKeyPress = [this](char key) { return GLB_ListKeyPress(key); };
     GLB_List.OnContextPopup = [this](POINT screen, bool) { GLB_ListContextPopup(screen); };
+    watchTimer_.OnTimer = [this] { session_->Watch(); };
     SetAccelerators({ACCEL{FVIRTKEY, VK_F5, kCmdRefresh},
                      ACCEL{FVIRTKEY | FCONTROL, VK_TAB, kCmdNextTab},
                      ACCEL{FVIRTKEY | FCONTROL, VK_NEXT, kCmdNextTab},
@@ -176,13 +184,6 @@ void TForm1::SetUpControls() {
 }
 
 void TForm1::FormCreate() {
-    TWexProductInfo info;
-    if (GetProductInfo(system_, system_.files.ModuleFileName(), info) == 0)
-        SetCaption(info.ProductName + "  Ver. " + info.ProductVersion);
-
-    driverIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDriverIconIndex));
-    defaultIcon_ = std::make_shared<const IconHandle>(LoadSystemIcon(system_, kDefaultServiceIconIndex));
-
     SetBounds(Left(), Top(), Scale(kForm1MinWidth), Scale(kForm1MinHeight));
     LayOutDetailsPanel();
     FormResize();
@@ -194,20 +195,29 @@ void TForm1::FormCreate() {
     }
 
     SetHint(IM_Link, "ミルテへアクセスします");
-    // The window shows at once, its lists empty until the worker has read the catalogue; the
-    // reading begins once the window is on the screen, so that it does not slow the showing.
-    ShowModel();
-    StatusBar1.SetSimpleText(StatusText(PendingRequest{RequestKind::Refresh, {}}));
+    // The window shows at once, its lists empty until the session has read them; the reading
+    // begins once the window is on the screen, so that it does not slow the showing.
+    ShowSession();
     ::PostMessageA(Handle(), kFirstRefresh, 0, 0);
-    if (const unsigned interval = ReadWatchInterval(system_)) {
-        watchTimer_.SetInterval(interval);
-        watchTimer_.OnTimer = [this] { WatchServices(); };
-        watchTimer_.SetEnabled(true);
-    }
     CenterOnScreen();
 }
-HICON TForm1::DriverIcon() const { return reinterpret_cast<HICON>(driverIcon_ ? driverIcon_->get() : 0); }
 
-HICON TForm1::DefaultServiceIcon() const { return reinterpret_cast<HICON>(defaultIcon_ ? defaultIcon_->get() : 0); }
+void TForm1::StopWatching() {
+    followServices_ = false;
+    watchTimer_.SetEnabled(false);
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kFirstRefresh) {
+        session_->Start();
+        return 0;
+    }
+    if (message == kTellSession) {
+        TellSession();
+        return 0;
+    }
+    if (executor_->Deliver(message)) return 0;
+    return TForm::HandleMessage(message, wParam, lParam);
+}
 
 }  // namespace rondel

@@ -9,11 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "catalogue/IncrementalSearch.h"
-#include "catalogue/ServiceCatalogue.h"
-#include "control/ServiceCommands.h"
 #include "listbox/GraphicListBox.h"
-#include "model/ServiceModel.h"
+#include "model/ServiceSession.h"
 #include "platform/Platform.h"
 #include "toolkit/Button.h"
 #include "toolkit/ComCtrls.h"
@@ -22,11 +19,9 @@
 #include "toolkit/ImageList.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/Timer.h"
-#include "toolkit/Worker.h"
+#include "ui/WindowExecutor.h"
 
 namespace rondel {
-
-class CatalogueMemory;
 
 // The child-window ids of the main window's controls; automation and the tests find the
 // controls by them.
@@ -62,9 +57,6 @@ enum Form1ControlId : int {
 };
 
 // The commands of the main window's keys and of the list's menu (WM_COMMAND ids).
-// What the main window posts itself at its creation: read the services once it shows.
-inline constexpr UINT kFirstRefresh = WM_APP + 0x102;
-
 enum Form1Command : WORD {
     kCmdRefresh = 301,  // F5
     kCmdStart,
@@ -84,16 +76,22 @@ enum Form1Command : WORD {
 inline constexpr int kForm1MinWidth = 640;
 inline constexpr int kForm1MinHeight = 480;
 
-// How often the main window asks for the services' states, in milliseconds:
-// HKEY_CURRENT_USER\Software\Rondel, "WatchInterval" (REG_DWORD). 0 turns the following off
-// (a very large machine, a slow manager); without the value 500; others are held to 250..60000.
-unsigned ReadWatchInterval(platform::Platform& system);
+// How the window runs its session's jobs: the program's own way by default. A test over the
+// in-memory machine, which answers one thread at a time, runs them all on one worker and does
+// without the live list.
+struct Form1Options {
+    bool oneWorker = false;
+    bool followServices = true;
+};
 
+// The main window: a view of its session. It shows what the session's model holds, changing
+// only what differs from what it shows, and hands the person's input to the session; it never
+// asks the machine itself and never waits.
 class TForm1 : public TForm {
 public:
     // Makes the window and its controls and runs FormCreate: the first tab shows, empty, and
-    // the catalogue is read on the worker. Not shown yet.
-    explicit TForm1(platform::Platform& system);
+    // the session reads the services once the window shows. Not shown yet.
+    explicit TForm1(platform::Platform& system, Form1Options options = {});
     ~TForm1() override;
 
     // The controls, in the order of their windows (which is also the keyboard's tab order).
@@ -129,115 +127,64 @@ public:
 
     void FormCreate();
     void FormResize() override;
-    // The user chose a tab: it shows with nothing selected.
+
+    // The person's input, handed to the session.
     void TC_MainChange();
-    // The user chose an item: it is selected and its details read and shown.
     void GLB_ListClick();
-    // Finds a service by name (ASCII letters in any case) in the running, stopped and paused
-    // lists, shows its tab and selects it. False, and nothing changed, when it is in none.
-    bool SelectService(const std::string& serviceName);
-    void IM_LinkClick();
-    // Reads the catalogue again on the worker; then shows the current tab, nothing selected.
-    void RefreshServices();
-    // F5: the same, then selects the service that was selected again, in the tab where it is now.
-    void RefreshKeepingSelection();
-    // One of the Form1Command commands.
-    void ExecuteCommand(WORD command);
     // Type-to-find and Ctrl+C in the list; true when the character was used.
     bool GLB_ListKeyPress(char key);
     // The list's menu, its items enabled as the buttons they stand for.
     void GLB_ListContextPopup(POINT screen);
-    // Asks for a file with the system's save dialog, then writes the CSV of the three tabs into
-    // it on the worker (UTF-8 after a byte-order mark, RondelList's --csv columns).
-    void SaveList();
-    // Writes the CSV of the three tabs into file on the worker; a failure is reported.
-    void SaveListTo(const std::string& file);
-    // The details as "label: value" lines, in the panel's order.
-    std::string DetailsText() const;
-    // Stops the selected service, waits until it has stopped, then starts it, on the worker.
-    void RestartSelected();
-    // The watcher's round: asks for the services' states on its worker and, when they are not
-    // those the lists were read as, follows them (FollowServices). Skipped while a request is
-    // under way.
-    void WatchServices();
-    // Reads the lists again, keeping the selected service, the scroll position and a start type
-    // chosen and not sent.
-    void FollowServices();
-    // No more rounds of the watcher (for a window over a machine that only one thread may ask).
-    void StopWatching() { watchTimer_.SetEnabled(false); }
-
-    void BB_RunClick() { RunServiceCommand(ServiceCommand::Start); }
-    void BB_StopClick() { RunServiceCommand(ServiceCommand::Stop); }
-    void BB_SleepClick() { RunServiceCommand(ServiceCommand::Pause); }
-    void BB_ReRunClick() { RunServiceCommand(ServiceCommand::Continue); }
-    // The error dialog of a refused request.
-    void ReportError(const std::string& text);
+    void IM_LinkClick();
     void CB_StartChange();
-    void BB_UpdateClick();
-    // Looks the selected service's dependencies up on the worker, then shows the dependencies
-    // window modally.
-    void BB_DependClick();
+    void BB_RunClick() { session_->Ask(Request::Start); }
+    void BB_StopClick() { session_->Ask(Request::Stop); }
+    void BB_SleepClick() { session_->Ask(Request::Pause); }
+    void BB_ReRunClick() { session_->Ask(Request::Continue); }
+    void BB_UpdateClick() { session_->Ask(Request::StartType); }
+    void BB_DependClick() { session_->Ask(Request::Dependencies); }
+    // One of the Form1Command commands; fromMenu: chosen in the list's menu, whose item showed
+    // enabled (carried out, or refused with a word, never dropped).
+    void ExecuteCommand(WORD command, bool fromMenu = false);
 
-    const ServiceModel& Model() const { return model_; }
-    // A request is under way on the worker.
-    bool Busy() const { return model_.Busy(); }
-    // The index of the selected item in the current tab's list, -1 for none.
-    int SelectedIndex() const { return model_.SelectedIndex(); }
-    int CurrentTab() const { return model_.CurrentTab(); }
-    HICON DriverIcon() const;
-    HICON DefaultServiceIcon() const;
+    ServiceSession& Session() { return *session_; }
+    const ServiceModel& Model() const { return session_->Model(); }
+    // No job of the session is under way, and all it brought is shown and told.
+    bool Settled() const { return session_->Idle() && !session_->HasSomethingToTell() && !telling_; }
+    // No more rounds of the live list.
+    void StopWatching();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    struct Shown;
+
     void SetUpControls();
     void LayOutDetailsPanel();
     void AlignControls();
 
-    // What the window shows of the model: the list of the current tab, the selection with the
-    // details panel, what the commands may do, and the status bar.
+    // Shows the session: the caption, the tab's list, the selection with the details panel,
+    // what the commands may do and the status bar, each only where it differs from what shows.
+    void ShowSession();
     void ShowList();
-    void ShowSelection();
+    void ShowDetails();
     void ShowCommands();
-    void ShowStatus();
-    // The selected service's details: the key's now, the manager's status as soon as it comes.
-    // An odd registry value is told once they show.
-    void ReadSelectedDetails();
-    void AskStatus();
-    // Reads the details of what the model now selects and shows tab, list and selection.
-    void ShowModel();
-
-    // Starts the job on the worker as the request under way: the status bar says so and the
-    // commands wait. False, and nothing started, while another request is under way.
-    bool StartRequest(PendingRequest request, TWorker::Job job, bool mustFinish = false);
-    // The request is over: the commands are back, the status bar says so.
-    void EndRequest();
-    // Takes a catalogue a worker read: the tab shown stays, nothing is selected.
-    void TakeCatalogue(CatalogueBuild build);
-    void RunServiceCommand(ServiceCommand command);
+    // What the session has to tell: its dialogs one after the other, the dependencies window.
+    void TellSession();
+    // Asks for a file with the system's save dialog, then has the session write the CSV of the
+    // three tabs into it.
+    void SaveList(bool fromMenu);
     void CopyToClipboard(const std::string& text);
 
-    platform::Platform system_;
-    ServiceModel model_;
-    // What the catalogue's reads keep for the next; used by the worker's jobs, one at a time.
-    std::shared_ptr<CatalogueMemory> memory_;
-    // When the lists were last read, and what they were read as (the live watch compares).
-    std::string listedAt_;
-    std::shared_ptr<const ServiceStates> listedStates_;
-    // Shared with the jobs that read services, which may outlive the window.
-    std::shared_ptr<const platform::IconHandle> driverIcon_;
-    std::shared_ptr<const platform::IconHandle> defaultIcon_;
+    std::unique_ptr<WindowExecutor> executor_;
+    std::unique_ptr<ServiceSession> session_;
+    std::unique_ptr<Shown> shown_;
     TImageList listGlyphs_ = TImageList::View(nullptr);
-    bool readErrorReported_ = false;
-    IncrementalSearch search_;
-    TWorker worker_;        // the requests, one at a time
-    TWorker statusReader_;  // the selected service's status
-    TWorker watcher_;       // the services' states, every ReadWatchInterval ms
     TTimer watchTimer_{*this};
-    uint64_t selections_ = 0;  // counts the selections, to know whose status an answer is
-    // How long the window waits for a status it asked for before it shows the service without.
-    static constexpr DWORD kStatusWaitMs = 100;
+    bool followServices_;
+    bool telling_ = false;     // a dialog of the session's is up
+    bool tellPosted_ = false;  // the session's news will be told
 };
 
 }  // namespace rondel

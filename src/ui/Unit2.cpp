@@ -8,7 +8,7 @@
 #include "toolkit/MessageDialog.h"
 #include "ui/FormSizes.h"
 #include "ui/ServiceListBox.h"
-#include "ui/Unit1.h"
+#include "model/ServiceSession.h"
 
 namespace rondel {
 
@@ -22,9 +22,10 @@ constexpr int kVerticalGaps = 36;
 
 }  // namespace
 
-TForm2::TForm2(TForm1& mainWindow, const ServiceEntry& service, DependencyLists lists)
+TForm2::TForm2(TForm& owner, ServiceSession& session, const ServiceEntry& service, DependencyLists lists)
     : TForm("TForm2"),
-      main_(mainWindow),
+      owner_(owner),
+      session_(session),
       service_(service),
       lists_(std::move(lists)) {
     SetUpControls();
@@ -41,7 +42,7 @@ TForm2::~TForm2() {
 void TForm2::SetUpControls() {
     SetCaption("サービス 依存関係");
     SetIconResource(kProgramIconId);
-    SetOwnerWindow(main_.Handle());
+    SetOwnerWindow(owner_.Handle());
     SetMinimumSize(kForm2MinWidth, kForm2MinHeight);
     SetBounds(0, 0, Scale(kForm2MinWidth), Scale(kForm2MinHeight));
 
@@ -87,8 +88,8 @@ void TForm2::FormCreate() {
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
         label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, Scale(kLabelHeight));
 
-    FillServiceListBox(GLB_DependTo, lists_.dependencies.entries, lists_.dependencies.images.get(), glyphsTo_);
-    FillServiceListBox(GLB_DependFrom, lists_.dependents.entries, lists_.dependents.images.get(), glyphsFrom_);
+    ShowServiceList(GLB_DependTo, lists_.dependencies.entries, lists_.dependencies.images.get(), glyphsTo_);
+    ShowServiceList(GLB_DependFrom, lists_.dependents.entries, lists_.dependents.images.get(), glyphsFrom_);
     // An odd registry value is told once the window shows.
     if (!lists_.readErrors.empty()) ShowErrorLater(lists_.readErrors.front().message);
     CenterOnScreen();
@@ -130,25 +131,24 @@ void TForm2::GLB_DependToClick() { GLB_DependFrom.SetItemIndex(-1); }
 
 void TForm2::GLB_DependFromClick() { GLB_DependTo.SetItemIndex(-1); }
 
-std::string TForm2::SelectedServiceName() const {
-    const auto nameAt = [](const std::vector<ServiceEntry>& entries, int index) {
-        return index < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(index)].serviceName
-                                                         : std::string();
+const ServiceEntry* TForm2::SelectedEntry() const {
+    const auto entryAt = [](const std::vector<ServiceEntry>& entries, int index) {
+        return index < static_cast<int>(entries.size()) ? &entries[static_cast<std::size_t>(index)] : nullptr;
     };
     // The lower list's selection comes first.
-    if (GLB_DependFrom.ItemIndex() >= 0) return nameAt(lists_.dependents.entries, GLB_DependFrom.ItemIndex());
-    if (GLB_DependTo.ItemIndex() >= 0) return nameAt(lists_.dependencies.entries, GLB_DependTo.ItemIndex());
-    return {};
+    if (GLB_DependFrom.ItemIndex() >= 0) return entryAt(lists_.dependents.entries, GLB_DependFrom.ItemIndex());
+    if (GLB_DependTo.ItemIndex() >= 0) return entryAt(lists_.dependencies.entries, GLB_DependTo.ItemIndex());
+    return nullptr;
 }
 
 void TForm2::BB_ViewClick() {
-    const std::string serviceName = SelectedServiceName();
-    if (serviceName.empty()) return;
-    if (main_.SelectService(serviceName)) {
-        Close();
+    const ServiceEntry* entry = SelectedEntry();
+    if (entry == nullptr || entry->serviceName.empty()) return;
+    if (const std::optional<std::string> refusal = session_.View(*entry)) {
+        ShowMessageDialog(*refusal, mtWarning, DialogButtons(mbOK), 0, Handle());
         return;
     }
-    ShowMessageDialog("ドライバサービスは表示できません。", mtWarning, DialogButtons(mbOK), 0, Handle());
+    Close();
 }
 
 }  // namespace rondel

@@ -20,7 +20,7 @@
 
 namespace rondel {
 
-class TForm1;
+class ServiceSession;
 
 // The child-window ids of the dependencies window's controls.
 enum Form2ControlId : int {
@@ -39,9 +39,10 @@ inline constexpr int kForm2MinHeight = 360;
 
 class TForm2 : public TForm {
 public:
-    // Made for a service of the main window with its lists looked up (LookUpDependencies), both
-    // list boxes filled; not shown yet.
-    TForm2(TForm1& mainWindow, const ServiceEntry& service, DependencyLists lists);
+    // Made over the main window for a service of its session, with its lists looked up
+    // (LookUpDependencies), both list boxes filled; not shown yet. "参照" shows the chosen
+    // service through the session.
+    TForm2(TForm& owner, ServiceSession& session, const ServiceEntry& service, DependencyLists lists);
     ~TForm2() override;
 
     // The controls, in the order of their windows; the keyboard's tab order is BB_Close,
@@ -66,9 +67,11 @@ public:
 
 private:
     void SetUpControls();
-    std::string SelectedServiceName() const;
+    // The entry chosen in either list (the lower list's first), or null.
+    const ServiceEntry* SelectedEntry() const;
 
-    TForm1& main_;
+    TForm& owner_;
+    ServiceSession& session_;
     ServiceEntry service_;
     DependencyLists lists_;                   // with IL_DependTo and IL_DependFrom
     TImageList glyphsTo_ = TImageList::View(nullptr);

@@ -50,6 +50,7 @@ const FakeServices::Open* FakeServices::Lookup(RawHandle handle) const {
 }
 
 ServiceHandle FakeServices::OpenManager(uint32_t access, uint32_t& error) {
+    Note();
     if (openManagerError != 0) {
         error = openManagerError;
         return {};
@@ -251,16 +252,28 @@ std::string FakeRegistry::FullPath(RawHandle root, const std::string& path) {
     return std::to_string(root) + (p.empty() ? "" : "\\" + p);
 }
 
+void FakeRegistry::Touch(const std::string& fullPath) {
+    const auto key = keys_.find(fullPath);
+    if (key != keys_.end()) key->second.lastWrite = changes_;
+}
+
 void FakeRegistry::CreateKey(const std::string& path, RawHandle root) {
     ++changes_;
-    // Every key on the way exists too.
-    std::string p;
+    // Every key on the way exists too; a key made touches the one above it.
+    std::string above = FullPath(root, "");
+    keys_[above];
     std::size_t start = 0;
-    keys_[FullPath(root, "")];
     while (start <= path.size()) {
         const std::size_t end = path.find('\\', start);
-        p = path.substr(0, end == std::string::npos ? path.size() : end);
-        if (!p.empty()) keys_[FullPath(root, p)];
+        const std::string p = path.substr(0, end == std::string::npos ? path.size() : end);
+        if (!p.empty()) {
+            const std::string full = FullPath(root, p);
+            if (keys_.count(full) == 0) {
+                keys_[full].lastWrite = changes_;
+                Touch(above);
+            }
+            above = full;
+        }
         if (end == std::string::npos) break;
         start = end + 1;
     }
@@ -274,6 +287,7 @@ void FakeRegistry::DeleteKey(const std::string& path, RawHandle root) {
                            (it->first.size() > full.size() && EqualNoCase(it->first.substr(0, full.size() + 1), full + "\\"));
         it = below ? keys_.erase(it) : std::next(it);
     }
+    Touch(full.substr(0, full.rfind('\\')));
 }
 
 bool FakeRegistry::KeyExists(const std::string& path, RawHandle root) const {
@@ -284,6 +298,7 @@ void FakeRegistry::SetValue(const std::string& path, const std::string& name, ui
                             std::vector<uint8_t> bytes, RawHandle root) {
     CreateKey(path, root);
     keys_[FullPath(root, path)].values[name] = RegistryData{type, std::move(bytes)};
+    Touch(FullPath(root, path));
 }
 
 void FakeRegistry::SetString(const std::string& path, const std::string& name, const std::string& text,
@@ -313,6 +328,7 @@ void FakeRegistry::DeleteValue(const std::string& path, const std::string& name,
     ++changes_;
     const auto it = keys_.find(FullPath(root, path));
     if (it != keys_.end()) it->second.values.erase(name);
+    Touch(FullPath(root, path));
 }
 
 std::optional<RegistryData> FakeRegistry::Value(const std::string& path, const std::string& name,
@@ -331,6 +347,7 @@ void FakeRegistry::LimitAccess(const std::string& path, uint32_t grantedAccess, 
 
 RegistryKeyHandle FakeRegistry::OpenKey(RawHandle root, const std::string& subKey, uint32_t access,
                                         uint32_t& error) {
+    Note();
     openAccessRequests.push_back(access);
     const auto it = keys_.find(FullPath(root, subKey));
     if (it == keys_.end()) {
@@ -365,10 +382,12 @@ uint32_t FakeRegistry::SetValue(RawHandle key, const std::string& name, uint32_t
     if (setValueError != 0) return setValueError;
     keys_[o->second].values[name] = RegistryData{type, {bytes.begin(), bytes.end()}};
     ++changes_;
+    Touch(o->second);
     return 0;
 }
 
 std::unique_ptr<platform::IKeyWatch> FakeRegistry::WatchKey(RawHandle, const std::string&) {
+    Note();
     class Watch final : public platform::IKeyWatch {
     public:
         explicit Watch(const uint64_t& changes) : changes_(changes), seen_(changes) {}
@@ -379,6 +398,19 @@ std::unique_ptr<platform::IKeyWatch> FakeRegistry::WatchKey(RawHandle, const std
         uint64_t seen_;
     };
     return std::make_unique<Watch>(changes_);
+}
+
+std::optional<std::vector<platform::KeyStamp>> FakeRegistry::SubKeyStamps(RawHandle root, const std::string& subKey) {
+    Note();
+    const std::string full = FullPath(root, subKey);
+    if (keys_.count(full) == 0) return std::nullopt;
+    std::vector<platform::KeyStamp> stamps;
+    for (const auto& [path, key] : keys_) {
+        if (path.size() <= full.size() + 1 || !EqualNoCase(path.substr(0, full.size() + 1), full + "\\")) continue;
+        const std::string name = path.substr(full.size() + 1);
+        if (name.find('\\') == std::string::npos) stamps.push_back({name, key.lastWrite});
+    }
+    return stamps;
 }
 
 void FakeRegistry::CloseHandle(RawHandle handle) noexcept {
@@ -407,6 +439,7 @@ const FakeFile* FakeFileSystem::Find(const std::string& path) const {
 }
 
 bool FakeFileSystem::FileExists(const std::string& path) {
+    Note();
     existsQueries.push_back(path);
     return Find(path) != nullptr;
 }
@@ -417,11 +450,21 @@ constexpr uint32_t kBlockSize = 64;
 }  // namespace
 
 std::optional<platform::FileStamp> FakeFileSystem::StampOf(const std::string& path) {
+    Note();
     const FakeFile* f = Find(path);
     return f != nullptr ? std::optional<platform::FileStamp>(platform::FileStamp{0, f->lastWrite}) : std::nullopt;
 }
 
+uint32_t FakeFileSystem::WriteWholeFile(const std::string& file, const std::string& bytes) {
+    Note();
+    if (writeError != 0) return writeError;
+    written[file] = bytes;
+    AddFile(file);
+    return 0;
+}
+
 uint32_t FakeFileSystem::VersionInfoSize(const std::string& file) {
+    Note();
     versionQueries.push_back(file);
     const FakeFile* f = Find(file);
     return (f != nullptr && f->version) ? kBlockSize : 0;
@@ -484,6 +527,7 @@ std::string FakeShell::PictureOf(RawHandle icon) const {
 }
 
 IconHandle FakeShell::AssociatedIcon(const std::string& path) {
+    Note();
     associatedIconQueries.push_back(path);
     const FakeFile* f = files_.Find(path);
     if (f == nullptr || !f->icon) return {};
@@ -491,6 +535,7 @@ IconHandle FakeShell::AssociatedIcon(const std::string& path) {
 }
 
 IconHandle FakeShell::IconOfFile(const std::string& file, uint32_t index) {
+    Note();
     for (const auto& [key, picture] : iconResources)
         if (key.second == index && EqualNoCase(key.first, file)) return MakeIcon(picture);
     return {};
@@ -503,20 +548,24 @@ IconHandle FakeShell::CopyIcon(RawHandle icon) {
 }
 
 std::unique_ptr<IImageList> FakeShell::CreateImageList(int width, int height) {
+    Note();
     return std::make_unique<FakeImageList>(*this, width, height);
 }
 
 uint32_t FakeShell::Execute(const std::string& commandLine, int showCommand) {
+    Note();
     executed.emplace_back(commandLine, showCommand);
     return executeResult;
 }
 
 bool FakeShell::OpenDocument(const std::string& document) {
+    Note();
     openedDocuments.push_back(document);
     return true;
 }
 
 std::optional<std::string> FakeShell::LoadIndirectString(const std::string& reference) {
+    Note();
     const auto it = indirectStrings.find(reference);
     if (it == indirectStrings.end()) return std::nullopt;
     return it->second;
@@ -545,6 +594,7 @@ IconHandle FakeImageList::GetIcon(int index) {
 // ================================================================== environment and atoms
 
 std::optional<std::string> FakeEnvironment::Variable(const std::string& name) {
+    Note();
     if (name.empty()) return std::nullopt;
     const auto it = variables.find(name);
     if (it == variables.end()) return std::nullopt;
@@ -552,11 +602,13 @@ std::optional<std::string> FakeEnvironment::Variable(const std::string& name) {
 }
 
 uint16_t FakeAtomTable::FindGlobalAtom(const std::string& name) {
+    Note();
     const auto it = atoms_.find(name);
     return it == atoms_.end() ? 0 : it->second.value;
 }
 
 uint16_t FakeAtomTable::AddGlobalAtom(const std::string& name) {
+    Note();
     if (refuseAdd) return 0;
     auto it = atoms_.find(name);
     if (it != atoms_.end()) {
@@ -569,6 +621,7 @@ uint16_t FakeAtomTable::AddGlobalAtom(const std::string& name) {
 }
 
 void FakeAtomTable::DeleteGlobalAtom(uint16_t atom) {
+    Note();
     for (auto it = atoms_.begin(); it != atoms_.end(); ++it) {
         if (it->second.value == atom) {
             if (--it->second.references == 0) atoms_.erase(it);
@@ -585,6 +638,8 @@ int FakeAtomTable::References(const std::string& name) const {
 // ================================================================== machine
 
 FakeMachine::FakeMachine() {
+    for (NotesCallers* part : std::initializer_list<NotesCallers*>{&services, &registry, &files, &shell, &environment, &atoms})
+        part->callers = &callers;
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 0}] = "driver";
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 2}] = "default";
     registry.CreateKey("SYSTEM\\CurrentControlSet\\Services");

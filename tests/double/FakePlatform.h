@@ -11,9 +11,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -25,6 +27,35 @@ using platform::RawHandle;
 // Case-insensitive (ASCII) ordering, as Windows compares names of services, keys and files.
 struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
+};
+
+// The threads that have called into the machine: each part notes the caller of the calls that
+// begin any use of it (opening the manager or a key, asking about a file, an icon, a variable...).
+class CallingThreads {
+public:
+    void Note() {
+        const std::lock_guard<std::mutex> locked(lock_);
+        seen_.insert(std::this_thread::get_id());
+    }
+    std::set<std::thread::id> Seen() const {
+        const std::lock_guard<std::mutex> locked(lock_);
+        return seen_;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::set<std::thread::id> seen_;
+};
+
+// A part of the machine that notes its callers.
+class NotesCallers {
+public:
+    CallingThreads* callers = nullptr;
+
+protected:
+    void Note() const {
+        if (callers != nullptr) callers->Note();
+    }
 };
 
 // ------------------------------------------------------------------ services
@@ -49,7 +80,7 @@ struct FakeService {
     uint32_t grantedAccess = 0xFFFFFFFFu;
 };
 
-class FakeServices : public platform::IServiceControlManager {
+class FakeServices : public platform::IServiceControlManager, public NotesCallers {
 public:
     std::deque<FakeService> services;  // in the order the SCM enumerates them (references stay valid)
 
@@ -112,7 +143,7 @@ private:
 
 // ------------------------------------------------------------------ registry
 
-class FakeRegistry : public platform::IRegistry {
+class FakeRegistry : public platform::IRegistry, public NotesCallers {
 public:
     // Paths are written without the root and without a leading backslash.
     void CreateKey(const std::string& path, RawHandle root = platform::kHkeyLocalMachine);
@@ -149,6 +180,8 @@ public:
                       std::span<const uint8_t> bytes) override;
     // Sees every change anywhere in the registry.
     std::unique_ptr<platform::IKeyWatch> WatchKey(RawHandle root, const std::string& subKey) override;
+    // The count of changes at a sub-key's last change stands for its last-write time.
+    std::optional<std::vector<platform::KeyStamp>> SubKeyStamps(RawHandle root, const std::string& subKey) override;
     void CloseHandle(RawHandle handle) noexcept override;
 
 private:
@@ -156,8 +189,11 @@ private:
     struct Key {
         std::map<std::string, platform::RegistryData, NoCaseLess> values;
         uint32_t grantedAccess = 0xFFFFFFFFu;
+        uint64_t lastWrite = 0;
     };
     static std::string FullPath(RawHandle root, const std::string& path);
+    // A change of the key's own values, or of the keys right below it.
+    void Touch(const std::string& fullPath);
     std::map<std::string, Key, NoCaseLess> keys_;
     std::map<RawHandle, std::string> open_;
     RawHandle next_ = 0x2000;
@@ -178,7 +214,7 @@ struct FakeFile {
     uint64_t lastWrite = 0;           // its stamp's; its size is 0
 };
 
-class FakeFileSystem : public platform::IFileSystem, public platform::IVersionInfo {
+class FakeFileSystem : public platform::IFileSystem, public platform::IVersionInfo, public NotesCallers {
 public:
     std::string currentDirectory = "C:\\work";
     std::string moduleFileName = "C:\\Program Files\\Rondel\\Rondel.exe";
@@ -190,8 +226,15 @@ public:
     std::vector<std::string> versionQueries;  // every file whose version block was read
 
     bool FileExists(const std::string& path) override;
-    std::string ModuleFileName() override { return moduleFileName; }
+    std::string ModuleFileName() override {
+        Note();
+        return moduleFileName;
+    }
     std::optional<platform::FileStamp> StampOf(const std::string& path) override;
+    // Kept as a file without version or icon; writeError refuses every write.
+    uint32_t WriteWholeFile(const std::string& file, const std::string& bytes) override;
+    std::map<std::string, std::string, NoCaseLess> written;  // what each file was last written with
+    uint32_t writeError = 0;
 
     uint32_t VersionInfoSize(const std::string& file) override;
     bool ReadVersionInfo(const std::string& file, std::span<uint8_t> block) override;
@@ -232,7 +275,7 @@ private:
     std::vector<std::string> pictures_;
 };
 
-class FakeShell : public platform::IShell {
+class FakeShell : public platform::IShell, public NotesCallers {
 public:
     explicit FakeShell(FakeFileSystem& files) : files_(files) {}
 
@@ -267,18 +310,24 @@ private:
 
 // ------------------------------------------------------------------ environment and atoms
 
-class FakeEnvironment : public platform::IEnvironment {
+class FakeEnvironment : public platform::IEnvironment, public NotesCallers {
 public:
     std::map<std::string, std::string, NoCaseLess> variables{{"SystemRoot", "C:\\WINDOWS"}};
     std::string systemDirectory = "C:\\WINDOWS\\system32";
 
     std::optional<std::string> Variable(const std::string& name) override;
-    std::string SystemDirectory() override { return systemDirectory; }
+    std::string SystemDirectory() override {
+        Note();
+        return systemDirectory;
+    }
     // "message N" for every code.
-    std::string ErrorMessage(uint32_t errorCode) override { return "message " + std::to_string(errorCode); }
+    std::string ErrorMessage(uint32_t errorCode) override {
+        Note();
+        return "message " + std::to_string(errorCode);
+    }
 };
 
-class FakeAtomTable : public platform::IAtomTable {
+class FakeAtomTable : public platform::IAtomTable, public NotesCallers {
 public:
     bool refuseAdd = false;
     uint16_t FindGlobalAtom(const std::string& name) override;
@@ -312,6 +361,8 @@ public:
     FakeAtomTable atoms;
 
     platform::Platform Platform();
+    // Who has called into the machine.
+    CallingThreads callers;
 
     // Registers a service with the SCM and gives it a registry key with DisplayName, Type and
     // ImagePath (REG_EXPAND_SZ), as CreateService does.

@@ -157,13 +157,8 @@ std::string Contents(const std::string& path) {
     return bytes;
 }
 
-TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsv) {
-    RondelWindow w;
-    ASSERT_NE(w.Main(), nullptr);
-    const std::string saved = TemporaryFile("rondel-saved.csv");
-    const std::string listed = TemporaryFile("rondel-listed.csv");
-
-    // The menu's "L", then the system's save dialog over the window: a name typed, Enter.
+// The menu's "L", then the system's save dialog over the window: the file's name typed, Enter.
+void SaveFromTheMenu(const RondelWindow& w, const std::string& file) {
     ::PostMessageA(w.Control(kIdList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.Control(kIdList)), MAKELPARAM(-1, -1));
     ASSERT_TRUE(MenuShows(true));
     ::PostMessageA(w.Control(kIdList), WM_CHAR, 'l', 1);
@@ -175,13 +170,28 @@ TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsv) {
     HWND name = ::GetDlgItem(dialog, 1148);  // the file name's box
     if (name == nullptr) name = ::GetDlgItem(dialog, 1152);
     ASSERT_NE(name, nullptr);
-    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
 
+TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsvAndAClosedWindowStillSaves) {
+    RondelWindow w;
+    ASSERT_NE(w.Main(), nullptr);
+    const std::string saved = TemporaryFile("rondel-saved.csv");
+    const std::string listed = TemporaryFile("rondel-listed.csv");
+    const std::string closing = TemporaryFile("rondel-closing.csv");
+
+    SaveFromTheMenu(w, saved);
     ASSERT_TRUE(WaitFor([&] { return w.Idle() && !Contents(saved).empty(); }));
     ASSERT_EQ(RunAndWait("\"" + BuildDirectory() + "RondelList.exe\" --csv --output \"" + listed + "\"", 60000), 0u);
     EXPECT_EQ(Contents(saved).rfind("\xEF\xBB\xBFtab,service name,", 0), 0u);
     EXPECT_EQ(Contents(saved), Contents(listed));
+
+    // The window closed right behind the save's start: the program ends once the file is whole.
+    SaveFromTheMenu(w, closing);
+    ::PostMessageA(w.Main(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(::WaitForSingleObject(w.Process(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(Contents(closing), Contents(listed));
 }
 
 TEST(Shortcuts, RestartWaitsForTheStopWithoutFreezingTheWindow) {

@@ -23,17 +23,20 @@ TEST(CatalogueMemory, ReadsAgainOnlyWhatChangedAndTellsWhenNothingDid) {
         std::function<void(FakeMachine&)> change;
         bool unchanged;
         std::vector<std::string> readAgain;  // executables whose version block was read again
-        bool keysAgain;
+        std::size_t keysAgain;                // services' keys read again
     } cases[] = {
-        {"nothing", [](FakeMachine&) {}, true, {}, false},
+        {"nothing", [](FakeMachine&) {}, true, {}, 0},
         {"an executable written", [](FakeMachine& m) { m.files.AddFile("C:\\svc\\a.exe", FakeFile{{}, "a2", 2}); },
-         false, {"C:\\svc\\a.exe"}, false},
-        {"a service stopped", [](FakeMachine& m) { m.services.Find("A1")->currentState = kServiceStopped; }, false, {}, false},
+         false, {"C:\\svc\\a.exe"}, 0},
+        {"a service stopped", [](FakeMachine& m) { m.services.Find("A1")->currentState = kServiceStopped; }, false, {}, 0},
         {"a display name changed",
-         [](FakeMachine& m) { m.registry.SetString(FakeMachine::ServiceKey("B"), "DisplayName", "ビー"); }, false, {}, true},
+         [](FakeMachine& m) { m.registry.SetString(FakeMachine::ServiceKey("B"), "DisplayName", "ビー"); }, false, {}, 1},
         {"a value written again as it was",
-         [](FakeMachine& m) { m.registry.SetString(FakeMachine::ServiceKey("B"), "DisplayName", "B"); }, true, {}, true},
-        {"a service added", [](FakeMachine& m) { m.AddService("C", "C", "C:\\svc\\b.exe", kServiceRunning); }, false, {}, true},
+         [](FakeMachine& m) { m.registry.SetString(FakeMachine::ServiceKey("B"), "DisplayName", "B"); }, true, {}, 1},
+        {"a service added", [](FakeMachine& m) { m.AddService("C", "C", "C:\\svc\\b.exe", kServiceRunning); }, false, {}, 1},
+        {"a service writing its parameters below its key",
+         [](FakeMachine& m) { m.registry.SetDword(FakeMachine::ServiceKey("A1") + "\\Parameters", "Tick", 2); }, true,
+         {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -43,6 +46,7 @@ TEST(CatalogueMemory, ReadsAgainOnlyWhatChangedAndTellsWhenNothingDid) {
         machine.AddService("A1", "A1", "C:\\svc\\a.exe -one", kServiceRunning);
         machine.AddService("A2", "A2", "C:\\svc\\a.exe -two", kServiceRunning);
         machine.AddService("B", "B", "C:\\svc\\b.exe");
+        machine.registry.SetDword(FakeMachine::ServiceKey("A1") + "\\Parameters", "Tick", 1);
         Platform system = machine.Platform();
         const IconHandle defaultIcon = machine.shell.MakeIcon("default");
         CatalogueMemory memory(system);
@@ -59,7 +63,7 @@ TEST(CatalogueMemory, ReadsAgainOnlyWhatChangedAndTellsWhenNothingDid) {
         EXPECT_EQ(second.catalogue == nullptr, c.unchanged);
         EXPECT_EQ(machine.files.versionQueries, c.readAgain);
         EXPECT_EQ(machine.shell.associatedIconQueries, c.readAgain);
-        EXPECT_EQ(!machine.registry.openAccessRequests.empty(), c.keysAgain);
+        EXPECT_EQ(machine.registry.openAccessRequests.size(), c.keysAgain);
         // A new catalogue is the one a build without memory makes.
         if (second.catalogue != nullptr) {
             const CatalogueBuild plain = BuildCatalogue(system, defaultIcon.get());

@@ -27,7 +27,7 @@ std::string Can(const CommandStates& can) {
 
 class ModelTest : public ::testing::Test {
 protected:
-    void Read() { model.SetCatalogue(BuildCatalogue(system, 0).catalogue); }
+    void Read() { model.TakeCatalogue(BuildCatalogue(system, 0).catalogue); }
     // Selects a service as a click does: the model selects it, the window reads its details.
     std::string Pick(const std::string& name) {
         EXPECT_TRUE(model.SelectService(name)) << name;
@@ -93,21 +93,36 @@ TEST_F(ModelTest, TheSelectionAcrossRefreshesAndCommands) {
     Add("Beta", kServiceStopped);
     fake::FakeService& gamma = Add("Gamma", kServicePaused, kStopAndPause);
     Read();
-    // Any case, running list first; nothing changes for a name in no list.
+    // Any case of the ASCII letters, running list first; the trail byte of a double-byte
+    // character is no letter (ア is not ヂ); nothing changes for a name in no list.
+    Add("\x83\x61", kServiceStopped);
+    Add("\x83\x41", kServiceStopped);
+    Read();
+    Pick("\x83\x61");
+    EXPECT_EQ(model.Selected()->serviceName, "\x83\x61");
     Pick("bEtA");
     EXPECT_EQ(model.CurrentTab(), kStoppedTab);
     EXPECT_EQ(model.Selected()->serviceName, "Beta");
     EXPECT_FALSE(model.SelectService("Driver"));
     EXPECT_EQ(model.Selected()->serviceName, "Beta");
 
-    // New lists: the tab stays, nothing is selected; the one that was follows its service.
+    // New lists: the selected service stays selected, with its start-type choice, in the tab
+    // where it is now; one no longer listed leaves nothing selected in the tab shown.
     alpha.currentState = kServiceStopped;
     Pick("Alpha");
+    model.ChooseStartType(2);
     Read();
-    EXPECT_EQ(model.CurrentTab(), kRunningTab);
-    EXPECT_EQ(model.Selected(), nullptr);
-    Pick("Alpha");
     EXPECT_EQ(model.CurrentTab(), kStoppedTab);
+    ASSERT_NE(model.Selected(), nullptr);
+    EXPECT_EQ(model.Selected()->serviceName, "Alpha");
+    EXPECT_EQ(model.ChosenStartValue(), 4u);
+    EXPECT_FALSE(model.StatusKnown()) << "in another state: what it accepts is asked again";
+    alpha.name = "AlphaGone";
+    Read();
+    EXPECT_EQ(model.CurrentTab(), kStoppedTab);
+    EXPECT_EQ(model.Selected(), nullptr);
+    EXPECT_FALSE(model.ChosenStartValue());
+    alpha.name = "Alpha";
 
     // After a command: the target tab, the service selected there when its state put it there.
     alpha.currentState = kServiceStartPending;

@@ -1,10 +1,12 @@
 // The main window in this process, over services of the in-memory machine (the registry and the
 // Service Control Manager) and Wine's own shell and files: the answers Wine never gives (1051),
-// refused start-type changes and registry values of the wrong kind.
+// registry values of the wrong kind, and a window thread that never asks the machine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -63,8 +65,8 @@ protected:
     }
     TForm1& Form() {
         if (!form) {
-            form = std::make_unique<TForm1>(m.system);
-            form->StopWatching();  // the in-memory machine is this thread's alone
+            // The in-memory machine answers one thread at a time.
+            form = std::make_unique<TForm1>(m.system, Form1Options{true, false});
             EXPECT_TRUE(Settle(*form));
         }
         return *form;
@@ -125,7 +127,7 @@ TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
         {1061, "要求された制御コードをサービスに送ることができません。"},
         {5, "アクセスが拒否されました。（エラー 5）"},
     };
-    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    ASSERT_TRUE(SelectService(f, "RondelT_Alpha"));
     for (const auto& refusal : refusals) {
         m.fake.services.Find("RondelT_Alpha")->controlError = refusal.error;
         const Shown before = Look(f);
@@ -141,51 +143,11 @@ TEST_F(Form1Double, RefusedRequestsShowTheirTextAndChangeNothing) {
     EXPECT_EQ(m.fake.services.closedHandles.back(), "manager") << "the service's handle goes first";
 }
 
-TEST_F(Form1Double, StartTypeChoiceIsAppliedOrShownAsStoredAgain) {
-    TForm1& f = Form();
-    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
-    EXPECT_EQ(f.CB_Start.Text(), "手動");
-    EXPECT_FALSE(f.BB_Update.Enabled());
-
-    // A choice made by the user enables the button; another selection discards it.
-    f.CB_Start.SetItemIndex(2);
-    f.CB_Start.OnChange();
-    EXPECT_TRUE(f.BB_Update.Enabled());
-    ASSERT_TRUE(f.SelectService("RondelT_Beta"));
-    EXPECT_FALSE(f.BB_Update.Enabled());
-    ASSERT_TRUE(f.SelectService("rondelt_ALPHA")) << "names match in any case of their ASCII letters";
-
-    f.CB_Start.SetItemIndex(2);
-    f.CB_Start.OnChange();
-    Press(f.BB_Update);
-    EXPECT_TRUE(Settle(f));
-    EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
-    EXPECT_FALSE(f.BB_Update.Enabled());
-    EXPECT_EQ(f.CB_Start.Text(), "無効");
-    EXPECT_EQ(f.TC_Main.TabIndex(), 0) << "the service stays where it is";
-    EXPECT_EQ(f.ED_ServiceName.Text(), "RondelT_Alpha");
-
-    // Refused: the user is told why, and the list shows what is stored.
-    m.fake.services.changeConfigError = kErrorAccessDenied;
-    f.CB_Start.SetItemIndex(0);
-    f.CB_Start.OnChange();
-    {
-        DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
-        Press(f.BB_Update);
-        EXPECT_TRUE(Settle(f));
-        EXPECT_EQ(answer.Seen().caption, "エラー");
-        EXPECT_EQ(answer.Seen().text, "アクセスが拒否されました。（エラー 5）");
-    }
-    EXPECT_EQ(f.CB_Start.Text(), "無効");
-    EXPECT_FALSE(f.BB_Update.Enabled());
-    EXPECT_EQ(m.fake.services.Find("RondelT_Alpha")->startType, 4u);
-}
-
 // A service deleted since the list was shown: the open's error is told; clicked again, it shows
 // no start type and offers none.
 TEST_F(Form1Double, AServiceDeletedMeanwhileIsReportedAndHasNoStartType) {
     TForm1& f = Form();
-    ASSERT_TRUE(f.SelectService("RondelT_Beta"));
+    ASSERT_TRUE(SelectService(f, "RondelT_Beta"));
     m.fake.services.Find("RondelT_Beta")->name = "RondelT_Gone";
     m.fake.registry.DeleteKey(fake::FakeMachine::ServiceKey("RondelT_Beta"));
     {
@@ -205,11 +167,12 @@ TEST_F(Form1Double, AServiceDeletedMeanwhileIsReportedAndHasNoStartType) {
 TEST_F(Form1Double, AMissingStartValueIsReportedAndTheClickedServiceIsShownAndActedOn) {
     m.fake.registry.DeleteValue(fake::FakeMachine::ServiceKey("RondelT_Beta"), "Start");
     TForm1& f = Form();
-    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    ASSERT_TRUE(SelectService(f, "RondelT_Alpha"));
     const int beta = f.Model().IndexOf(kRunningTab, "RondelT_Beta");
     {
         DialogAnswer answer(DialogAnswer::ClickButton, IDOK);
         ChooseItem(f, beta);
+        EXPECT_TRUE(Settle(f));
         EXPECT_EQ(answer.Seen().text, "'Start' の取得に失敗しました.");
     }
     const Shown after = Look(f);
@@ -229,7 +192,7 @@ TEST_F(Form1Double, AMissingStartValueIsReportedAndTheClickedServiceIsShownAndAc
 
     // A name in none of the lists (a driver) changes nothing.
     const Shown before = Look(f);
-    EXPECT_FALSE(f.SelectService("SomeDriver"));
+    EXPECT_FALSE(SelectService(f, "SomeDriver"));
     EXPECT_TRUE(Look(f) == before);
 }
 
@@ -266,13 +229,47 @@ TEST_F(Form1Double, TheListMenuEnablesItsItemsAsTheButtons) {
     TForm1& f = Form();
     // Start, stop, pause, continue, restart; dependencies, the two copies and saving the list.
     EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, true}));
-    ASSERT_TRUE(f.SelectService("RondelT_Alpha"));
+    ASSERT_TRUE(SelectService(f, "RondelT_Alpha"));
     EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, true, true, false, true, true, true, true, true}));
     EXPECT_TRUE(f.BB_Stop.Enabled() && f.BB_Sleep.Enabled() && !f.BB_Run.Enabled() && !f.BB_ReRun.Enabled());
-    ASSERT_TRUE(f.SelectService("RondelT_Beta"));  // accepts no control
+    ASSERT_TRUE(SelectService(f, "RondelT_Beta"));  // accepts no control
     EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, true, true, true, true}));
-    ASSERT_TRUE(f.SelectService("RondelT_Stopped"));
+    ASSERT_TRUE(SelectService(f, "RondelT_Stopped"));
     EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, true, true, true, true}));
+}
+
+// Whatever the person does, the window's own thread never asks the machine: every call comes
+// from the session's worker.
+TEST(Form1Thread, TheWindowsThreadNeverAsksTheMachine) {
+    fake::FakeMachine machine;
+    machine.AddService("RondelT_Run", "走る", "C:\\svc\\run.exe", kServiceRunning);
+    machine.AddService("RondelT_Other", "他", "C:\\svc\\other.exe", kServiceRunning);
+    machine.AddService("RondelT_Stop", "止まる", "C:\\svc\\stop.exe", kServiceStopped);
+    platform::Platform system = machine.Platform();
+    {
+        TForm1 f(system, Form1Options{true, false});
+        ASSERT_TRUE(Settle(f));
+        ASSERT_EQ(f.GLB_List.Items().Count(), 2);
+        ChooseItem(f, 0);
+        ASSERT_TRUE(Settle(f));
+        f.ExecuteCommand(kCmdNextTab);
+        f.ExecuteCommand(kCmdPreviousTab);
+        ChooseItem(f, 1);
+        f.ExecuteCommand(kCmdRefresh);
+        ASSERT_TRUE(Settle(f));
+        Press(f.BB_Stop);
+        ASSERT_TRUE(Settle(f));
+        f.CB_Start.SetItemIndex(0);
+        f.CB_Start.OnChange();
+        Press(f.BB_Update);
+        ASSERT_TRUE(Settle(f));
+        f.Session().Watch();
+        ASSERT_TRUE(Settle(f));
+        EXPECT_EQ(machine.services.Find("RondelT_Other")->currentState, kServiceStopped) << "the requests were made";
+    }
+    const std::set<std::thread::id> callers = machine.callers.Seen();
+    EXPECT_FALSE(callers.empty());
+    EXPECT_EQ(callers.count(std::this_thread::get_id()), 0u) << "the window's thread asked the machine";
 }
 
 }  // namespace

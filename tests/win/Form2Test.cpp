@@ -45,18 +45,18 @@ protected:
     }
     TForm1& Main() {
         if (!main) {
-            main = std::make_unique<TForm1>(system);
-            main->StopWatching();  // the in-memory machine is this thread's alone
+            // The in-memory machine answers one thread at a time.
+            main = std::make_unique<TForm1>(system, Form1Options{true, false});
             EXPECT_TRUE(Settle(*main));
-            main->SelectService("Main");
+            SelectService(*main, "Main");
         }
         return *main;
     }
     // The window as the main window opens it, with the lists its worker looked up.
     std::unique_ptr<TForm2> Open() {
         TForm1& owner = Main();
-        return std::make_unique<TForm2>(owner, *owner.Model().Selected(),
-                                        LookUpDependencies(system, "Main", IconsOf(owner)));
+        return std::make_unique<TForm2>(owner, owner.Session(), *owner.Model().Selected(),
+                                        LookUpDependencies(system, "Main", SystemIcons(system).Icons()));
     }
 
     std::unique_ptr<TForm1> main;
@@ -80,9 +80,9 @@ TEST_F(Form2Double, DependentsSelectionsAndTheJumpToAStoppedDependent) {
     // Both selected (set by code): the lower list's choice is the one shown.
     form.GLB_DependFrom.SetItemIndex(1);
     form.BB_ViewClick();
-    EXPECT_EQ(Main().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(Main().Model().CurrentTab(), kStoppedTab);
     EXPECT_EQ(Main().ED_ServiceName.Text(), "Zeta");
-    EXPECT_EQ(Main().GLB_List.ItemIndex(), Main().SelectedIndex());
+    EXPECT_EQ(Main().GLB_List.ItemIndex(), Main().Model().SelectedIndex());
     EXPECT_FALSE(form.HandleAllocated()) << "the window closed";
 }
 

@@ -70,19 +70,21 @@ Counts Count() {
 TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     platform::Win32Platform machine;
     platform::Platform system = machine.View();
-    TForm1 form(system);
-    form.StopWatching();  // its rounds would hold handles at the moments counted; the changes are followed by hand
+    // Without the live list's rounds, which would hold handles at the moments counted; the changes
+    // are followed by hand.
+    TForm1 form(system, Form1Options{false, false});
     ASSERT_TRUE(Settle(form));
     form.Show(SW_SHOWNOACTIVATE);
     ASSERT_GT(form.GLB_List.Items().Count(), 3);
     const auto refresh = [&] {
-        form.RefreshServices();
+        ASSERT_TRUE(form.Session().Ask(Request::Refresh));
         ASSERT_TRUE(Settle(form));
     };
-    const auto selectFirst = [&] { form.SelectService(form.Model().Entries(form.Model().CurrentTab())[0].serviceName); };
+    const auto selectFirst = [&] { SelectService(form, form.Model().Entries(form.Model().CurrentTab())[0].serviceName); };
+    const SystemIcons icons(system);
     const auto openDependencies = [&] {
         const ServiceEntry service = *form.Model().Selected();
-        TForm2 dependencies(form, service, LookUpDependencies(system, service.serviceName, IconsOf(form)));
+        TForm2 dependencies(form, form.Session(), service, LookUpDependencies(system, service.serviceName, icons.Icons()));
         dependencies.Show(SW_SHOWNOACTIVATE);
     };
     const auto hotRepaint = [&](int i) { form.GLB_List.PaintHotItem(i % 2 == 0); };
@@ -91,7 +93,7 @@ TEST(Repetition, LeavesHandlesAndObjectsWhereTheFirstRoundLeftThem) {
     ASSERT_EQ(flipping.CreateError(), 0u);
     const auto followChange = [&](int i) {
         ASSERT_EQ(i % 2 == 0 ? flipping.StartAndWait() : flipping.StopAndWait(), 0u);
-        form.FollowServices();
+        form.Session().Watch();
         ASSERT_TRUE(Settle(form));
     };
     const auto dialog = [] {

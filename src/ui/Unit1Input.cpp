@@ -1,0 +1,136 @@
+// What TForm1 hands its session of the person's input (clicks, keys, the list's menu), and what
+// it tells of the session's news: the dialogs and the dependencies window.
+#include <algorithm>
+
+#include "toolkit/Clipboard.h"
+#include "toolkit/ErrorHandler.h"
+#include "toolkit/FileDialog.h"
+#include "toolkit/Menus.h"
+#include "toolkit/MessageDialog.h"
+#include "ui/HomePage.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+
+namespace rondel {
+
+void TForm1::TC_MainChange() { session_->ShowTab(static_cast<ServiceTab>(std::clamp(TC_Main.TabIndex(), 0, 2))); }
+
+void TForm1::GLB_ListClick() {
+    const int index = GLB_List.ItemIndex();
+    if (index != -1) session_->Select(index);
+}
+
+void TForm1::CB_StartChange() { session_->ChooseStartType(CB_Start.ItemIndex()); }
+
+void TForm1::ExecuteCommand(WORD command, bool fromMenu) {
+    const ServiceModel& model = session_->Model();
+    switch (command) {
+    case kCmdRefresh:
+        session_->Ask(Request::Refresh, fromMenu);
+        break;
+    case kCmdNextTab:
+    case kCmdPreviousTab:
+        // As a click on the tab would, in a ring.
+        session_->StepTab(command == kCmdNextTab ? 1 : -1);
+        break;
+    case kCmdStart:
+        session_->Ask(Request::Start, fromMenu);
+        break;
+    case kCmdStop:
+        session_->Ask(Request::Stop, fromMenu);
+        break;
+    case kCmdPause:
+        session_->Ask(Request::Pause, fromMenu);
+        break;
+    case kCmdContinue:
+        session_->Ask(Request::Continue, fromMenu);
+        break;
+    case kCmdRestart:
+        session_->Ask(Request::Restart, fromMenu);
+        break;
+    case kCmdDependencies:
+        session_->Ask(Request::Dependencies, fromMenu);
+        break;
+    case kCmdCopyName:
+        if (model.Commands().copy) CopyToClipboard(model.Selected()->serviceName);
+        break;
+    case kCmdCopyDetails:
+        if (model.Commands().copy) CopyToClipboard(model.DetailsText());
+        break;
+    case kCmdSaveList:
+        SaveList(fromMenu);
+        break;
+    default:
+        break;
+    }
+}
+
+bool TForm1::GLB_ListKeyPress(char key) {
+    if (key == '\x03') {  // Ctrl+C
+        ExecuteCommand(kCmdCopyName);
+        return true;
+    }
+    return session_->TypeToFind(key);
+}
+
+void TForm1::GLB_ListContextPopup(POINT screen) {
+    const CommandStates can = session_->Model().Commands();
+    TPopupMenu menu;
+    menu.Add(kCmdStart, "開始(&S)", can.start);
+    menu.Add(kCmdStop, "停止(&T)", can.stop);
+    menu.Add(kCmdPause, "一時停止(&P)", can.pause);
+    menu.Add(kCmdContinue, "再開(&R)", can.resume);
+    menu.Add(kCmdRestart, "再起動(&E)", can.restart);
+    menu.AddSeparator();
+    menu.Add(kCmdDependencies, "依存関係(&D)...", can.dependencies);
+    menu.AddSeparator();
+    menu.Add(kCmdCopyName, "サービス名をコピー(&N)", can.copy);
+    menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", can.copy);
+    menu.AddSeparator();
+    menu.Add(kCmdSaveList, "一覧を保存(&L)...", can.saveList);
+    // The item chosen was shown enabled: the session carries it out or says why not.
+    if (const int chosen = menu.Popup(Handle(), screen)) ExecuteCommand(static_cast<WORD>(chosen), true);
+}
+
+void TForm1::SaveList(bool fromMenu) {
+    if (!fromMenu && !session_->Model().Commands().saveList) return;
+    if (const std::optional<std::string> file = AskFileToSave(Handle(), "services.csv", "CSV (*.csv)", "csv"))
+        session_->SaveList(*file, true);
+}
+
+void TForm1::IM_LinkClick() {
+    // One request at a time: the banner waits for the one under way.
+    if (session_->Model().Busy()) {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    if (AskToVisitHomePage(*this)) session_->Ask(Request::HomePage, true);
+}
+
+void TForm1::CopyToClipboard(const std::string& text) {
+    if (!CopyTextToClipboard(Handle(), text))
+        ShowMessageDialog("クリップボードにコピーできませんでした。", mtError, DialogButtons(mbOK), 0, Handle());
+}
+
+void TForm1::TellSession() {
+    tellPosted_ = false;
+    // The dialog up tells the rest when it has closed.
+    if (telling_) return;
+    telling_ = true;
+    for (;;) {
+        if (const std::optional<Notice> notice = session_->TakeNotice()) {
+            if (notice->kind == Notice::Refusal) ShowMessageDialog(notice->text, mtError, DialogButtons(mbOK), 0, Handle());
+            else ShowUnhandledError(notice->text, Handle());
+            continue;
+        }
+        if (const std::unique_ptr<DependencyView> view = session_->TakeDependencies()) {
+            TForm2 dependencies(*this, *session_, view->service, std::move(view->lists));
+            dependencies.ShowModal();
+            continue;
+        }
+        break;
+    }
+    telling_ = false;
+}
+
+}  // namespace rondel

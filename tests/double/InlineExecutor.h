@@ -1,0 +1,72 @@
+// The session's jobs run at once, on the test's thread; what they give back is held until the
+// test delivers it, so that a test can change things between a job's reading and the arrival of
+// its result, as a person does while a worker reads.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/Executor.h"
+
+namespace rondel::fake {
+
+class InlineExecutor final : public IExecutor {
+public:
+    bool Run(Lane lane, Work work, uint32_t& error) override {
+        if (refuseWith != 0) {
+            error = refuseWith;
+            return false;
+        }
+        ran.push_back(lane);
+        const Context context(*this);
+        std::exception_ptr thrown;
+        try {
+            work.job(context);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        held_.push_back([apply = std::move(work.apply), thrown] { apply(thrown); });
+        return true;
+    }
+
+    // Applies what the jobs gave back, one at a time in order; what that starts is held in turn.
+    // How many were applied.
+    int DeliverOne() {
+        if (held_.empty()) return 0;
+        const std::function<void()> next = std::move(held_.front());
+        held_.pop_front();
+        next();
+        return 1;
+    }
+    // Until nothing is held any more.
+    void Settle() {
+        while (DeliverOne() != 0) {
+        }
+    }
+    bool Holding() const { return !held_.empty(); }
+
+    bool abandoned = false;              // the view has gone
+    uint32_t refuseWith = 0;             // no lane can start
+    std::vector<Lane> ran;               // the lanes of the jobs run
+    std::vector<std::string> toldAlone;  // what jobs said without a window
+
+private:
+    class Context final : public JobContext {
+    public:
+        explicit Context(InlineExecutor& executor) : executor_(executor) {}
+        void Post(std::function<void()> task) const override {
+            if (!executor_.abandoned) executor_.held_.push_back(std::move(task));
+        }
+        bool Abandoned() const override { return executor_.abandoned; }
+        void ReportAlone(const std::string& text) const override { executor_.toldAlone.push_back(text); }
+
+    private:
+        InlineExecutor& executor_;
+    };
+
+    std::deque<std::function<void()>> held_;
+};
+
+}  // namespace rondel::fake

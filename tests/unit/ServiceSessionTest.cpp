@@ -1,0 +1,328 @@
+// The session under the main window over the in-memory machine, its jobs run inline and their
+// results delivered when the test says: what a request's end shows, and who wins when the person
+// acts while a job reads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "InlineExecutor.h"
+#include "catalogue/Settings.h"
+#include "model/ServiceSession.h"
+
+namespace rondel {
+namespace {
+
+using namespace platform;
+using fake::FakeMachine;
+
+constexpr uint32_t kStopAndPause = kServiceAcceptStop | kServiceAcceptPauseContinue;
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() {
+        session.OnChanged = [this] { ++changes; };
+        machine.AddService("Alpha", "Alpha", "C:\\svc\\a.exe", kServiceRunning).controlsAccepted = kStopAndPause;
+        machine.AddService("Beta", "Beta", "C:\\svc\\b.exe", kServiceRunning).controlsAccepted = kStopAndPause;
+        machine.AddService("Gamma", "Gamma", "C:\\svc\\g.exe", kServiceStopped).controlsAccepted = kStopAndPause;
+        machine.registry.SetString(FakeMachine::ServiceKey("Alpha"), "Description", "Aの説明");
+        machine.registry.SetString(FakeMachine::ServiceKey("Beta"), "Description", "Bの説明");
+    }
+    SessionServices Services() {
+        return {[this] { return now; }, [this](uint32_t ms) { now += ms; },
+                [] { return std::array<int, 3>{18, 22, 3}; }, [](const std::string& text) { return text; },
+                [this](Platform&) { ++homePages; }};
+    }
+    void Open() {
+        session.Start();
+        executor.Settle();
+    }
+    // A click on the service's item in the tab shown.
+    void Click(const std::string& name) {
+        const int index = session.Model().IndexOf(session.Model().CurrentTab(), name);
+        ASSERT_GE(index, 0) << name;
+        session.Select(index);
+    }
+    std::string Selected() const {
+        const ServiceEntry* selected = session.Model().Selected();
+        return selected != nullptr ? selected->serviceName : std::string();
+    }
+    std::vector<Notice> Notices() {
+        std::vector<Notice> all;
+        while (std::optional<Notice> notice = session.TakeNotice()) all.push_back(*notice);
+        return all;
+    }
+    fake::FakeService& Service(const std::string& name) { return *machine.services.Find(name); }
+
+    FakeMachine machine;
+    fake::InlineExecutor executor;
+    uint64_t now = 1000;
+    int changes = 0;
+    int homePages = 0;
+    ServiceSession session{machine.Platform(), executor, Services()};
+};
+
+// A refresh's result meets what the person chose while it read: their selection, start-type
+// choice and tab stay; only a selected service that moved takes its tab along.
+TEST_F(SessionTest, ThePersonsChoicesMadeWhileARefreshReadsAreKept) {
+    Open();
+    EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t最終更新 18:22:03");
+    Click("Alpha");
+    executor.Settle();
+
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    Click("Beta");
+    session.ChooseStartType(2);
+    executor.Settle();
+    EXPECT_EQ(Selected(), "Beta");
+    EXPECT_EQ(session.Model().ChosenStartValue(), 4u);
+    EXPECT_TRUE(session.Model().Commands().update);
+
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    session.ShowTab(kStoppedTab);
+    executor.Settle();
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(Selected(), "");
+
+    // Alpha stops elsewhere while the refresh reads: it follows only while it is the one selected.
+    session.ShowTab(kRunningTab);
+    Click("Alpha");
+    Service("Alpha").currentState = kServiceStopped;
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    Click("Beta");
+    executor.Settle();
+    EXPECT_EQ(session.Model().CurrentTab(), kRunningTab);
+    EXPECT_EQ(Selected(), "Beta");
+    Click("Beta");
+    session.ChooseStartType(0);
+    Service("Beta").currentState = kServicePaused;
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    executor.Settle();
+    EXPECT_EQ(session.Model().CurrentTab(), kPausedTab);
+    EXPECT_EQ(Selected(), "Beta");
+    EXPECT_EQ(session.Model().ChosenStartValue(), 2u) << "a start type chosen and not sent stays chosen";
+}
+
+// The live list reads beside the user's requests and never makes them wait; its result is
+// dropped when a request began meanwhile, and read again after it.
+TEST_F(SessionTest, TheLiveListNeverHoldsUpACommandAndFollowsWhatChangedAfterIt) {
+    Open();
+    session.ShowTab(kStoppedTab);
+    Click("Gamma");
+    executor.Settle();
+    Service("Alpha").currentState = kServiceStopped;  // a change made elsewhere
+    session.Watch();
+    ASSERT_TRUE(executor.Holding()) << "the live list read";
+    EXPECT_FALSE(session.Model().Busy());
+    EXPECT_TRUE(session.Model().Commands().start) << "the commands stay while the live list reads";
+    ASSERT_TRUE(session.Ask(Request::Start)) << "asked while the live list reads: carried out at once";
+    executor.Settle();
+    EXPECT_EQ(Service("Gamma").currentState, kServiceRunning);
+    EXPECT_EQ(session.Model().CurrentTab(), kRunningTab);
+    EXPECT_EQ(Selected(), "Gamma");
+    EXPECT_GE(session.Model().IndexOf(kStoppedTab, "Alpha"), 0) << "the command's own reading saw Alpha stopped";
+
+    // Nothing is asked while a request is under way; what changed meanwhile is followed after it.
+    ASSERT_TRUE(session.Ask(Request::Stop));
+    Service("Beta").currentState = kServiceStopped;
+    const std::size_t jobs = executor.ran.size();
+    session.Watch();
+    EXPECT_EQ(executor.ran.size(), jobs);
+    executor.Settle();
+    EXPECT_EQ(session.Model().IndexOf(kStoppedTab, "Beta"), -1);
+    session.Watch();
+    executor.Settle();
+    EXPECT_GE(session.Model().IndexOf(kStoppedTab, "Beta"), 0);
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab) << "the stopped Gamma, still selected, in its tab";
+    EXPECT_EQ(Selected(), "Gamma");
+
+    // States as they were read: nothing is built, nothing applied.
+    const auto shown = session.Model().Catalogue();
+    session.Watch();
+    executor.Settle();
+    EXPECT_EQ(session.Model().Catalogue(), shown);
+}
+
+// One request at a time: a second is refused, a refusal leaves everything as it was and says
+// why; a command chosen in the menu meanwhile is carried out after it, or refused with a word.
+TEST_F(SessionTest, RequestsOneAtATimeTheirRefusalsAndTheMenusCommandsNeverDropped) {
+    Open();
+    session.ShowTab(kStoppedTab);
+    Click("Gamma");
+    ASSERT_TRUE(session.Ask(Request::Start));
+    EXPECT_EQ(session.StatusText(), "サービス「Gamma」を開始しています…\t\t最終更新 18:22:03");
+    EXPECT_FALSE(session.Ask(Request::Refresh));
+    EXPECT_FALSE(session.Model().Commands().start);
+    executor.Settle();
+
+    session.ShowTab(kRunningTab);
+    Click("Alpha");
+    executor.Settle();
+    Service("Alpha").controlError = 1051;
+    const auto before = session.Model().Catalogue();
+    ASSERT_TRUE(session.Ask(Request::Stop));
+    executor.Settle();
+    EXPECT_EQ(Notices(), (std::vector<Notice>{
+                             {Notice::Refusal, "ほかのサービスがこのサービスに依存しているため､ サービスを停止できません。"}}));
+    EXPECT_EQ(session.Model().Catalogue(), before) << "nothing read again";
+    EXPECT_EQ(Selected(), "Alpha");
+
+    // Chosen from the menu while F5 reads: stopped once the reading is over.
+    Click("Beta");
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    EXPECT_TRUE(session.Ask(Request::Stop, true));
+    executor.Settle();
+    EXPECT_EQ(Service("Beta").currentState, kServiceStopped);
+    EXPECT_EQ(Selected(), "Beta");
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
+
+    // No longer offered when its turn comes: said, not dropped.
+    session.ShowTab(kRunningTab);
+    Click("Gamma");
+    Service("Gamma").currentState = kServicePaused;
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    EXPECT_TRUE(session.Ask(Request::Pause, true));
+    executor.Settle();
+    EXPECT_EQ(Service("Gamma").currentState, kServicePaused);
+    EXPECT_EQ(Notices(), (std::vector<Notice>{{Notice::Refusal,
+                                               "サービス「Gamma」の「一時停止」は行いませんでした。選ばれているサービスか、その状態が変わりました。"}}));
+}
+
+// Details read for a service the person has left are dropped; the one now selected is read.
+// An odd registry value is told once, when its service is chosen, not at every reading again.
+TEST_F(SessionTest, LateDetailsOfAnotherServiceAreDroppedAndAnOddValueToldOnce) {
+    machine.registry.SetDword(FakeMachine::ServiceKey("Gamma"), "Description", 7);
+    Open();
+    Click("Alpha");
+    Click("Beta");
+    executor.Settle();
+    EXPECT_EQ(session.Model().Details().description, "Bの説明");
+    EXPECT_TRUE(session.Model().StatusKnown());
+
+    session.ShowTab(kStoppedTab);
+    Click("Gamma");
+    executor.Settle();
+    EXPECT_EQ(Notices(), (std::vector<Notice>{{Notice::OddValue, "'Description' のデータ型が不正です"}}));
+    Service("Alpha").currentState = kServiceStopped;
+    session.Watch();
+    executor.Settle();
+    EXPECT_EQ(Selected(), "Gamma");
+    EXPECT_TRUE(Notices().empty()) << "read again with the lists, not told again";
+}
+
+// A choice of start type is sent for the service it was made for; a refused one shows what is
+// stored and says why.
+TEST_F(SessionTest, AStartTypeChoiceIsAppliedOrShownAsStoredAgain) {
+    Open();
+    Click("Alpha");
+    executor.Settle();
+    EXPECT_EQ(session.Model().Details().startItem, 1);
+    session.ChooseStartType(2);
+    ASSERT_TRUE(session.Ask(Request::StartType));
+    EXPECT_FALSE(session.Model().Commands().update);
+    executor.Settle();
+    EXPECT_EQ(Service("Alpha").startType, 4u);
+    EXPECT_EQ(session.Model().Details().startItem, 2);
+    EXPECT_EQ(session.Model().CurrentTab(), kRunningTab) << "the service stays where it is";
+
+    machine.services.changeConfigError = kErrorAccessDenied;
+    session.ChooseStartType(0);
+    ASSERT_TRUE(session.Ask(Request::StartType));
+    executor.Settle();
+    EXPECT_EQ(Notices(), (std::vector<Notice>{{Notice::Refusal, "message 5（エラー 5）"}}));
+    EXPECT_EQ(session.Model().Details().startItem, 2);
+    EXPECT_FALSE(session.Model().Commands().update);
+}
+
+// What must finish is carried through when the window has gone, and a failure is still told.
+TEST_F(SessionTest, ASaveAndARestartOutliveTheWindowAndTellTheirFailures) {
+    Open();
+    ASSERT_TRUE(session.SaveList("C:\\out\\services.csv"));
+    executor.Settle();
+    const std::string& written = machine.files.written["C:\\out\\services.csv"];
+    EXPECT_EQ(written.rfind("\xEF\xBB\xBFtab,service name,", 0), 0u) << written;
+    EXPECT_NE(written.find("\r\n2,Gamma,Gamma,"), std::string::npos);
+
+    // A restart: stopped, started again, still selected; the status tells each step.
+    Click("Alpha");
+    executor.Settle();
+    ASSERT_TRUE(session.Ask(Request::Restart));
+    executor.DeliverOne();
+    EXPECT_EQ(session.StatusText(), "サービス「Alpha」を開始しています…\t\t最終更新 18:22:03");
+    executor.Settle();
+    EXPECT_EQ(machine.services.controlsSent,
+              (std::vector<std::pair<std::string, uint32_t>>{{"Alpha", kServiceControlStop}, {"Alpha", 0}}));
+    EXPECT_EQ(Selected(), "Alpha");
+
+    executor.abandoned = true;
+    machine.files.writeError = 112;
+    ASSERT_TRUE(session.SaveList("C:\\out\\full.csv"));
+    executor.Settle();
+    Service("Alpha").startError = 1053;
+    ASSERT_TRUE(session.Ask(Request::Restart));
+    EXPECT_EQ(executor.toldAlone,
+              (std::vector<std::string>{"一覧を「C:\\out\\full.csv」に保存できませんでした。\r\nmessage 112（エラー 112）",
+                                        "起動要求にサービスが時間内に応答しません。"}));
+}
+
+// 参照 of the dependencies window: a listed service is shown selected in its tab; a driver of
+// any kind is not shown; a service that no longer exists is said not to.
+TEST_F(SessionTest, ViewShowsAListedServiceAndSaysWhyNotForDriversAndMissingServices) {
+    machine.registry.SetMultiString(FakeMachine::ServiceKey("Alpha"), "DependOnService", {"Gamma", "Disk", "Gone"});
+    machine.AddService("Disk", "ディスク", "\\SystemRoot\\disk.sys", kServiceRunning, kServiceFileSystemDriver);
+    Open();
+    Click("Alpha");
+    ASSERT_TRUE(session.Ask(Request::Dependencies));
+    executor.Settle();
+    const std::unique_ptr<DependencyView> view = session.TakeDependencies();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->service.serviceName, "Alpha");
+    const auto entry = [&](const std::string& name) {
+        for (const ServiceEntry& e : view->lists.dependencies.entries)
+            if (e.serviceName == name) return e;
+        ADD_FAILURE() << name;
+        return ServiceEntry{};
+    };
+    EXPECT_EQ(session.View(entry("Disk")), "ドライバサービスは表示できません。");
+    for (const uint32_t driver : {kServiceKernelDriver, kServiceFileSystemDriver, kServiceRecognizerDriver}) {
+        ServiceEntry other = entry("Disk");
+        other.serviceType = driver;
+        EXPECT_EQ(session.View(other), "ドライバサービスは表示できません。") << driver;
+    }
+    EXPECT_EQ(session.View(entry("Gone")), "message 1060（エラー 1060）");
+    EXPECT_EQ(session.View(entry("Gamma")), std::nullopt);
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(Selected(), "Gamma");
+}
+
+TEST(Settings, TheWatchIntervalFromTheUsersKey) {
+    const struct {
+        const char* what;
+        std::optional<std::pair<uint32_t, std::vector<uint8_t>>> value;
+        unsigned expected;
+    } cases[] = {
+        {"missing", std::nullopt, 500},
+        {"0", std::pair{kRegDword, std::vector<uint8_t>{0, 0, 0, 0}}, 0},
+        {"below", std::pair{kRegDword, std::vector<uint8_t>{100, 0, 0, 0}}, 250},
+        {"within", std::pair{kRegDword, std::vector<uint8_t>{0xE8, 3, 0, 0}}, 1000},
+        {"above", std::pair{kRegDword, std::vector<uint8_t>{0xA0, 0x86, 1, 0}}, 60000},
+        {"0xFFFFFFFF", std::pair{kRegDword, std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}}, 60000},
+        {"a string", std::pair{kRegSz, std::vector<uint8_t>{'7', '0', '0', 0}}, 500},
+        {"one byte", std::pair{kRegBinary, std::vector<uint8_t>{7}}, 500},
+        {"a dword of 3 bytes", std::pair{kRegDword, std::vector<uint8_t>{7, 7, 7}}, 500},
+    };
+    for (const auto& c : cases) {
+        FakeMachine machine;
+        machine.registry.CreateKey("Software\\Rondel", kHkeyCurrentUser);
+        if (c.value) machine.registry.SetValue("Software\\Rondel", "WatchInterval", c.value->first, c.value->second, kHkeyCurrentUser);
+        EXPECT_EQ(ReadSettings(machine.registry).watchIntervalMs, c.expected) << c.what;
+    }
+    FakeMachine unreadable;
+    unreadable.registry.SetDword("Software\\Rondel", "WatchInterval", 1000, kHkeyCurrentUser);
+    unreadable.registry.LimitAccess("Software\\Rondel", 0, kHkeyCurrentUser);
+    EXPECT_EQ(ReadSettings(unreadable.registry).watchIntervalMs, 500u) << "the key unreadable";
+}
+
+}  // namespace
+}  // namespace rondel
