@@ -56,18 +56,6 @@ TEST(InstanceGuard, FirstStartRunsAndASecondHandsOverWithoutTouchingTheMarker) {
     EXPECT_EQ(CheckSingleInstance(atoms, running, "Rondel2.exe").outcome, StartOutcome::Run);
 }
 
-TEST(InstanceGuard, StaleMarkerIsTakenOverAndClearedByTheRunThatFindsIt) {
-    fake::FakeAtomTable atoms;
-    FakeRunningInstance running;  // no window: the instance that made the marker was killed
-    const uint16_t stale = atoms.AddGlobalAtom("Rondel.exe");
-    const StartDecision d = CheckSingleInstance(atoms, running, "Rondel.exe");
-    EXPECT_EQ(d.outcome, StartOutcome::Run);
-    EXPECT_EQ(d.atom, stale);
-    EXPECT_EQ(atoms.References("Rondel.exe"), 1) << "no second reference is added";
-    atoms.DeleteGlobalAtom(d.atom);  // what the run does after its message loop
-    EXPECT_EQ(atoms.FindGlobalAtom("Rondel.exe"), 0);
-}
-
 TEST(InstanceGuard, RefusedMarkerRefusesTheStartAndNamesComeFromTheFullPath) {
     fake::FakeAtomTable atoms;
     atoms.refuseAdd = true;
@@ -110,6 +98,7 @@ TEST(InstanceGuard, OnlyTheStartThatTakesTheGuardRunsAndNoneWaitsLong) {
          2 * kGuardWaitStepMs, 2 * kGuardWaitStepMs},
         {"the owner was killed, its marker left", {Held, Taken}, 0, 0, true, StartOutcome::Run, true,
          kGuardWaitStepMs, kGuardWaitStepMs},
+        {"a marker without a window, the guard free", {Taken}, 0, 0, true, StartOutcome::Run, true, 0, 0},
         {"the owner never shows a window", {Held}, 0, 0, true, StartOutcome::AnotherStarting, false, 3000, 5000},
         {"a window and marker without the guard", {Taken}, kWindow, 0, true, StartOutcome::HandedOver, false, 0, 0},
         {"no guard can be made: the marker decides", {Unavailable}, kWindow, 0, true, StartOutcome::HandedOver,
