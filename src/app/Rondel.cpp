@@ -1,9 +1,13 @@
 // Rondel.exe: start-up and the single-instance guard.
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
 #include "app/ApplicationWindow.h"
 #include "app/InstanceGuard.h"
 #include "control/ServiceRestart.h"
+#include "platform/Win32Handles.h"
 #include "platform/Win32Platform.h"
 #include "toolkit/ErrorHandler.h"
 #include "toolkit/Form.h"
@@ -35,6 +39,36 @@ public:
         // gets to it, and this start ends at once even if it does not answer.
         ::PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
     }
+    GuardWait WaitForGuard(const std::string& name, uint32_t milliseconds) override {
+        if (owned_) return GuardWait::Taken;
+        if (!guard_) {
+            guard_.reset(::CreateMutexA(nullptr, FALSE, name.c_str()));
+            // Made by an instance of another account: it can still be waited for.
+            if (!guard_ && ::GetLastError() == ERROR_ACCESS_DENIED) guard_.reset(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+            if (!guard_) return GuardWait::Unavailable;
+        }
+        switch (::WaitForSingleObject(guard_.get(), milliseconds)) {
+            case WAIT_OBJECT_0:
+            case WAIT_ABANDONED:  // its owner was killed
+                owned_ = true;
+                return GuardWait::Taken;
+            case WAIT_TIMEOUT:
+                return GuardWait::Held;
+            default:
+                return GuardWait::Unavailable;
+        }
+    }
+    // On the thread that took it, the program's main thread.
+    void ReleaseGuard() override {
+        if (owned_) ::ReleaseMutex(guard_.get());
+        owned_ = false;
+        guard_.reset();
+    }
+    ~Win32RunningInstance() override { ReleaseGuard(); }
+
+private:
+    unique_handle guard_;
+    bool owned_ = false;
 };
 
 }  // namespace
@@ -46,12 +80,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     Win32RunningInstance running;
     const StartDecision decision =
         CheckSingleInstance(system.atoms, running, FileNamePart(system.files.ModuleFileName()));
-    if (decision.outcome == StartOutcome::HandedOver) return 0;
+    if (decision.outcome == StartOutcome::HandedOver || decision.outcome == StartOutcome::AnotherStarting) return 0;
     if (decision.outcome == StartOutcome::Refused) {
         ::MessageBoxA(nullptr, "起動できません", "エラー", MB_OK | MB_ICONERROR);
         return 0;
     }
 
+    std::exception_ptr failure;
     try {
         ApplicationWindow application;
         TForm1 mainWindow(system);
@@ -59,10 +94,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         mainWindow.Show(showCommand);
         RunMessageLoop();
     } catch (...) {
-        ShowCurrentException();
+        failure = std::current_exception();
     }
+    // The windows have gone: the next start runs, even while this one tells of an error or
+    // carries a restart through. The marker goes first, so that start never finds it.
     system.atoms.DeleteGlobalAtom(decision.atom);
-    // The window has gone; a restart it began is carried through before the program ends.
+    running.ReleaseGuard();
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (...) {
+            ShowCurrentException();
+        }
+    }
+    // A restart the window began is carried through before the program ends.
     TWorker::WaitForJobs(kRestartJobLimitMs);
     return 0;
 }

@@ -105,11 +105,74 @@ std::optional<std::string> Win32FileSystem::QueryString(std::span<const uint8_t>
     return text;
 }
 
+namespace {
+
+// A path's length as MAX_PATH counts it: in UTF-16 units, whatever its bytes in code page 932.
+std::size_t PathLength(const std::string& path) { return AnsiToWide(path).size(); }
+
+// Whether a create failed only because something already has that name.
+bool NameTaken(DWORD error, const std::string& path) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
+struct TemporaryFile {
+    unique_file handle;
+    std::string path;
+    DWORD error = 0;
+};
+
+// The file a write goes into before it takes `file`'s name, made with CREATE_NEW so that it
+// never replaces another: FILE.<process id>.tmp where that fits MAX_PATH and is free; else, in
+// the same directory, "~" and hex digits (".tmp" after them where it fits) no longer than the
+// room the directory leaves, which is at least as long as file's own name: a file within
+// MAX_PATH always has a temporary file within it.
+TemporaryFile CreateTemporaryBeside(const std::string& file) {
+    TemporaryFile made;
+    const auto create = [&made](const std::string& path) {
+        made.handle = unique_file(
+            ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        made.error = made.handle ? 0 : ::GetLastError();
+        if (made.handle) made.path = path;
+        return made.error == 0 || !NameTaken(made.error, path);  // done, one way or the other
+    };
+    const DWORD process = ::GetCurrentProcessId();
+    const std::string usual = file + "." + std::to_string(process) + ".tmp";
+    if (PathLength(usual) <= kMaxPathLength && create(usual)) return made;
+
+    const std::size_t cut = LastDelimiter(file, "\\/:");
+    const std::string directory = cut == std::string::npos ? std::string() : file.substr(0, cut + 1);
+    const std::string ownName = AsciiLower(file.substr(directory.size()));
+    const std::size_t used = PathLength(directory);
+    const std::size_t room = used < kMaxPathLength ? kMaxPathLength - used : 0;
+    if (room == 0) {
+        if (made.error == 0) made.error = ERROR_FILENAME_EXCED_RANGE;
+        return made;
+    }
+    const bool tilde = room >= 2;
+    const bool suffix = room >= 6;
+    const std::size_t digits = std::min<std::size_t>(8, room - (tilde ? 1 : 0) - (suffix ? 4 : 0));
+    // Starts at a place of its own for each process, so that saves beside each other seldom meet.
+    const uint64_t names = uint64_t{1} << (4 * digits);
+    const uint64_t first = (uint64_t{process} * 2654435761u + ::GetTickCount()) % names;
+    constexpr uint64_t kMostTries = 100;
+    for (uint64_t k = 0; k < std::min(names, kMostTries); ++k) {
+        std::string name(digits, '0');
+        for (uint64_t value = (first + k) % names, at = digits; at-- > 0; value >>= 4)
+            name[at] = "0123456789abcdef"[value & 15];
+        name = (tilde ? "~" : "") + name + (suffix ? ".tmp" : "");
+        if (name == ownName) continue;
+        if (create(directory + name)) return made;
+    }
+    return made;
+}
+
+}  // namespace
+
 unsigned long WriteWholeFile(const std::string& file, const std::string& bytes) {
-    const std::string temporary = file + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    unique_file handle(
-        ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return ::GetLastError();
+    TemporaryFile temporary = CreateTemporaryBeside(file);
+    if (!temporary.handle) return temporary.error;
+    unique_file& handle = temporary.handle;
     DWORD error = 0;
     for (std::size_t done = 0; done < bytes.size() && error == 0;) {
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
@@ -120,9 +183,10 @@ unsigned long WriteWholeFile(const std::string& file, const std::string& bytes) 
     }
     if (error == 0 && !::FlushFileBuffers(handle.get())) error = ::GetLastError();
     if (!handle.Close() && error == 0) error = ::GetLastError();
-    if (error == 0 && !::MoveFileExA(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (error == 0 &&
+        !::MoveFileExA(temporary.path.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = ::GetLastError();
-    if (error != 0) ::DeleteFileA(temporary.c_str());
+    if (error != 0) ::DeleteFileA(temporary.path.c_str());
     return error;
 }
 

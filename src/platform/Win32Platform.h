@@ -103,9 +103,11 @@ std::string WideToAnsi(const std::wstring& text);
 std::wstring WideFromCodePage932(const std::string& text);
 std::string Utf8FromCodePage932(const std::string& text);
 
-// Writes bytes into file through a file of its own beside it ("FILE.<process id>.tmp"), which
-// takes file's name once it is complete and on the disk: an older file stays whole until then,
-// and nothing is left behind on a failure. Gives the system's error, or 0.
+// Writes bytes into file through a file of its own beside it ("FILE.<process id>.tmp", or a
+// shorter name in the same directory where that would run past MAX_PATH or is taken), made new
+// so that it replaces nothing, which takes file's name once it is complete and on the disk: an
+// older file stays whole until then, and nothing is left behind on a failure. Gives the
+// system's error, or 0.
 unsigned long WriteWholeFile(const std::string& file, const std::string& bytes);
 
 }  // namespace rondel::platform

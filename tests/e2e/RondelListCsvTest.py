@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""RondelList.exe --csv read by Python's csv module gives the rows of the plain listing (--output: the same, after a BOM).
+"""RondelList.exe --csv read by Python's csv module gives the rows of the plain listing (--output: the same, after a BOM,
+also over an older file at a path of 259 characters).
 
 Three test services are registered with sc.exe: one running; commas, double quotes and Japanese
 in their texts; the three start types.
@@ -44,6 +45,15 @@ try:
     with tempfile.TemporaryDirectory() as scratch:  # holding the file alone when it is done
         into_file = run(rondel_list, "--output", windows_path(scratch + "/一覧.csv"), "--csv")
         file_bytes = b"|".join(open(scratch + "/" + name, "rb").read() for name in os.listdir(scratch))
+        # Over an older file, at a path of 259 characters (MAX_PATH's most): replaced, nothing beside it.
+        deep = scratch + "/deep"
+        while (left := 259 - len(windows_path(deep + "/一覧.csv"))) > 0:
+            count = min(left - 1, 100) - (left - 1 - min(left - 1, 100) == 1)
+            deep += "/" + "d" * count
+        os.makedirs(deep)
+        open(deep + "/一覧.csv", "wb").write(b"older\r\n")
+        over_older = run(rondel_list, "--csv", "--output", windows_path(deep + "/一覧.csv"))
+        deep_bytes = b"|".join(open(deep + "/" + name, "rb").read() for name in os.listdir(deep))
 finally:
     run("sc.exe", "stop", "RondelT_CsvRun")
     for name in services:
@@ -55,6 +65,7 @@ for line in plain.stdout.decode("cp932").split("\r\n")[:-1]:
     tab, rest = line.split("\t", 1)
     listed.append([tab] + rest.split("\t")[:-1])
 assert into_file.returncode == 0 and file_bytes == b"\xef\xbb\xbf" + table.stdout, "a byte-order mark, then the CSV"
+assert over_older.returncode == 0 and deep_bytes == file_bytes, (over_older.stderr.decode("cp932"), deep_bytes[:40])
 assert table.stdout.endswith(b"\r\n") and b"\n" not in table.stdout.replace(b"\r\n", b""), "records end in CR LF"
 
 rows = list(csv.reader(io.StringIO(table.stdout.decode("utf-8"), newline="")))
