@@ -20,6 +20,7 @@ public:
             return false;
         }
         ran.push_back(lane);
+        if (work.mustFinish) mustFinish.push_back(ran.size() - 1);
         const Context context(*this);
         std::exception_ptr thrown;
         try {
@@ -50,6 +51,7 @@ public:
     bool abandoned = false;              // the view has gone
     uint32_t refuseWith = 0;             // no lane can start
     std::vector<Lane> ran;               // the lanes of the jobs run
+    std::vector<std::size_t> mustFinish;  // which of them the program's end waits for
     std::vector<std::string> toldAlone;  // what jobs said without a window
 
 private:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,8 +46,17 @@ bool StartAtOnce(std::vector<Process>& processes) {
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
-            break;
+        // Wine's process creation has been seen to fail once under load: asked again, briefly.
+        bool made = false;
+        for (int attempt = 0; attempt < 5 && !made; ++attempt) {
+            made = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si,
+                                  &pi) != FALSE;
+            if (!made) {
+                std::printf("CreateProcess failed with %lu, attempt %d\n", GetLastError(), attempt + 1);
+                Sleep(200);
+            }
+        }
+        if (!made) break;
         process.handle = pi.hProcess;
         threads.push_back(pi.hThread);
     }

@@ -238,7 +238,14 @@ TEST_F(SessionTest, AStartTypeChoiceIsAppliedOrShownAsStoredAgain) {
 // What must finish is carried through when the window has gone, and a failure is still told.
 TEST_F(SessionTest, ASaveAndARestartOutliveTheWindowAndTellTheirFailures) {
     Open();
+    const auto waitedFor = [&] {  // whether the program's end waits for the last job started
+        return !executor.mustFinish.empty() && executor.mustFinish.back() == executor.ran.size() - 1;
+    };
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    EXPECT_FALSE(waitedFor());
+    executor.Settle();
     ASSERT_TRUE(session.SaveList("C:\\out\\services.csv"));
+    EXPECT_TRUE(waitedFor());
     executor.Settle();
     const std::string& written = machine.files.written["C:\\out\\services.csv"];
     EXPECT_EQ(written.rfind("\xEF\xBB\xBFtab,service name,", 0), 0u) << written;
@@ -248,6 +255,7 @@ TEST_F(SessionTest, ASaveAndARestartOutliveTheWindowAndTellTheirFailures) {
     Click("Alpha");
     executor.Settle();
     ASSERT_TRUE(session.Ask(Request::Restart));
+    EXPECT_TRUE(waitedFor());
     executor.DeliverOne();
     EXPECT_EQ(session.StatusText(), "サービス「Alpha」を開始しています…\t\t最終更新 18:22:03");
     executor.Settle();
