@@ -24,7 +24,9 @@ namespace rondel::fake {
 
 using platform::RawHandle;
 
-// Case-insensitive (ASCII) ordering, as Windows compares names of services, keys and files.
+// Case-insensitive (ASCII) equality and ordering, as Windows compares names of services, keys
+// and files.
+bool EqualNoCase(const std::string& a, const std::string& b);
 struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
