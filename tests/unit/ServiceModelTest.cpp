@@ -18,7 +18,7 @@ std::string Can(const CommandStates& can) {
         {can.start, "start"},   {can.stop, "stop"},     {can.pause, "pause"},
         {can.resume, "resume"}, {can.restart, "restart"}, {can.startType, "type"},
         {can.update, "update"}, {can.dependencies, "depend"}, {can.copy, "copy"},
-        {can.refresh, "refresh"}};
+        {can.refresh, "refresh"}, {can.saveList, "save"}};
     std::string names;
     for (const auto& [enabled, name] : all)
         if (enabled) names += names.empty() ? name : std::string(" ") + name;
@@ -54,16 +54,16 @@ TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAccepts) {
         uint32_t state, accepts;
         const char* can;
     } cases[] = {
-        {"Run", kServiceRunning, kStopAndPause, "stop pause restart type depend copy refresh"},
-        {"RunNoStop", kServiceRunning, kServiceAcceptPauseContinue, "pause type depend copy refresh"},
-        {"RunMute", kServiceRunning, 0, "type depend copy refresh"},
-        {"Paused", kServicePaused, kStopAndPause, "stop resume restart type depend copy refresh"},
-        {"PausedNoPause", kServicePaused, kServiceAcceptStop, "stop restart type depend copy refresh"},
-        {"Stopped", kServiceStopped, 0, "start type depend copy refresh"},
+        {"Run", kServiceRunning, kStopAndPause, "stop pause restart type depend copy refresh save"},
+        {"RunNoStop", kServiceRunning, kServiceAcceptPauseContinue, "pause type depend copy refresh save"},
+        {"RunMute", kServiceRunning, 0, "type depend copy refresh save"},
+        {"Paused", kServicePaused, kStopAndPause, "stop resume restart type depend copy refresh save"},
+        {"PausedNoPause", kServicePaused, kServiceAcceptStop, "stop restart type depend copy refresh save"},
+        {"Stopped", kServiceStopped, 0, "start type depend copy refresh save"},
     };
     for (const auto& c : cases) Add(c.name, c.state, c.accepts);
     Read();
-    EXPECT_EQ(Can(model.Commands()), "refresh") << "nothing selected";
+    EXPECT_EQ(Can(model.Commands()), "refresh save") << "nothing selected";
     for (const auto& c : cases) {
         Pick(c.name);
         EXPECT_EQ(Can(model.Commands()), c.can) << c.name;
@@ -73,7 +73,7 @@ TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAccepts) {
     Pick("Run");
     EXPECT_FALSE(model.ChosenStartValue());
     model.ChooseStartType(0);
-    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh");
+    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh save");
 
     // While a request is under way only the choice of a start type and the copies remain, and
     // a second request does not begin.
@@ -85,7 +85,7 @@ TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAccepts) {
     EXPECT_EQ(StatusText(model.Pending()), "サービス「Run」を開始しています…");
     model.EndRequest();
     EXPECT_EQ(StatusText(model.Pending()), "F5 キーで最新の状態に更新します");
-    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh");
+    EXPECT_EQ(Can(model.Commands()), "stop pause restart type update depend copy refresh save");
 }
 
 TEST_F(ModelTest, TheSelectionAcrossRefreshesAndCommands) {
@@ -136,7 +136,7 @@ TEST_F(ModelTest, TheSelectionAcrossRefreshesAndCommands) {
     model.CommandCarriedOut(ServiceCommand::Continue, "Gamma");
     EXPECT_EQ(model.CurrentTab(), kRunningTab);
     EXPECT_EQ(model.Selected(), nullptr);
-    EXPECT_EQ(Can(model.Commands()), "refresh");
+    EXPECT_EQ(Can(model.Commands()), "refresh save");
     model.CommandCarriedOut(ServiceCommand::Start, "alpha");
     EXPECT_EQ(model.Selected(), nullptr) << "the name a command took from the list is matched exactly";
 
@@ -185,9 +185,9 @@ TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
         const char* description;
         const char* commands;
     } cases[] = {
-        {"NoStart", "'Start' の取得に失敗しました", std::nullopt, "説明あり", "stop pause restart type depend copy refresh"},
-        {"BadText", "'Description' のデータ型が不正です", 1, "", "stop pause restart type depend copy refresh"},
-        {"NoKey", "", std::nullopt, "", "stop pause restart depend copy refresh"},
+        {"NoStart", "'Start' の取得に失敗しました", std::nullopt, "説明あり", "stop pause restart type depend copy refresh save"},
+        {"BadText", "'Description' のデータ型が不正です", 1, "", "stop pause restart type depend copy refresh save"},
+        {"NoKey", "", std::nullopt, "", "stop pause restart depend copy refresh save"},
     };
     for (const auto& c : cases) {
         Pick("Alpha");

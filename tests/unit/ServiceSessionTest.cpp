@@ -31,7 +31,7 @@ protected:
     }
     SessionServices Services() {
         return {[this] { return now; }, [this](uint32_t ms) { now += ms; },
-                [] { return std::array<int, 3>{18, 22, 3}; }, [](const std::string& text) { return text; },
+                [this] { return clock; }, [](const std::string& text) { return text; },
                 [this](Platform&) { ++homePages; }};
     }
     void Open() {
@@ -58,6 +58,7 @@ protected:
     FakeMachine machine;
     fake::InlineExecutor executor;
     uint64_t now = 1000;
+    std::array<int, 3> clock{18, 22, 3};  // the time of day
     int changes = 0;
     int homePages = 0;
     ServiceSession session{machine.Platform(), executor, Services()};
@@ -137,11 +138,25 @@ TEST_F(SessionTest, TheLiveListNeverHoldsUpACommandAndFollowsWhatChangedAfterIt)
     EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab) << "the stopped Gamma, still selected, in its tab";
     EXPECT_EQ(Selected(), "Gamma");
 
-    // States as they were read: nothing is built, nothing applied.
+    // A start type chosen and not sent stays chosen, 更新 with it, as the lists follow.
+    session.ChooseStartType(2);
+    Service("Alpha").currentState = kServiceRunning;
+    session.Watch();
+    executor.Settle();
+    EXPECT_EQ(session.Model().ChosenStartValue(), 4u);
+    EXPECT_TRUE(session.Model().Commands().update);
+
+    // States as they were read: nothing is built, nothing applied. F5 with nothing changed tells
+    // the time of its reading all the same.
     const auto shown = session.Model().Catalogue();
     session.Watch();
     executor.Settle();
     EXPECT_EQ(session.Model().Catalogue(), shown);
+    clock = {9, 5, 7};
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    executor.Settle();
+    EXPECT_EQ(session.Model().Catalogue(), shown);
+    EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t最終更新 9:05:07");
 }
 
 // One request at a time: a second is refused, a refusal leaves everything as it was and says
