@@ -28,6 +28,8 @@ void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& 
         listBox.SetGlyphs(nullptr);
         glyphs = TImageList::View(shown);
         if (shown != nullptr) listBox.SetGlyphs(&glyphs);
+        // The items drawn again with the new pictures, over themselves (nothing erased first).
+        if (listBox.HandleAllocated()) ::InvalidateRect(listBox.Handle(), nullptr, FALSE);
     }
     listBox.Items().Assign(texts);
 }
