@@ -207,7 +207,7 @@ void EnumerateServices(IServiceControlManager& services, BuildResult& result,
         for (const ServiceStatusRecord& record : batch.records) {
             if (!record.serviceName) continue;  // never dereference a null name
             visit(*record.serviceName, record.status.currentState);
-            result.states.emplace_back(*record.serviceName, TabOfState(record.status.currentState));
+            result.states.emplace_back(*record.serviceName, record.status.currentState);
         }
         if (batch.error == 0) break;
         if (!moreData) {

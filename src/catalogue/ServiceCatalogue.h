@@ -67,8 +67,9 @@ class CatalogueMemory;
 ServiceEntry ReadListedService(platform::Platform& system, const std::string& serviceName,
                                std::vector<ServiceReadError>& errors, ExecutableCache* cache = nullptr);
 
-// Every listed service's name as the manager gives it and its tab, sorted by name.
-using ServiceStates = std::vector<std::pair<std::string, ServiceTab>>;
+// Every listed service's name as the manager gives it and its exact state (SERVICE_STOPPED...),
+// sorted by name.
+using ServiceStates = std::vector<std::pair<std::string, uint32_t>>;
 
 struct BuildResult {
     uint32_t openError = 0;         // the manager could not be opened

@@ -35,7 +35,10 @@ ServiceDetailsShown ReadRegistryDetailsShown(Platform& system, const std::string
 
 ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& serviceName, std::string& readError) {
     ServiceDetailsShown shown = ReadRegistryDetailsShown(system, serviceName, readError);
-    shown.controlsAccepted = QueryCurrentStatus(system, serviceName).controlsAccepted;
+    const ServiceStatus status = QueryCurrentStatus(system, serviceName);
+    shown.controlsAccepted = status.controlsAccepted;
+    shown.currentState = status.currentState;
+    shown.processId = status.processId;
     return shown;
 }
 

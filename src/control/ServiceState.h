@@ -16,13 +16,15 @@ struct ServiceDetailsShown {
     std::string description;        // "Description", an indirect text resolved
     std::optional<int> startItem;   // the drop-down list's item; none when "Start" could not be read
     uint32_t controlsAccepted = 0;  // from the manager's status; 0 when it could not be had
+    uint32_t currentState = 0;      // the same: SERVICE_STOPPED... or 0
+    uint32_t processId = 0;         // the same: the process it runs in, or 0
     bool keyMissing = false;        // no key opens (a driver-less running device, a service deleted meanwhile)
 };
 
 // Reads the key's part of them (a key that does not open gives an empty description, no start
 // item and keyMissing). A value the registry read refuses (a missing "Start", a "Description" or
 // "Start" of the wrong kind) leaves its own field empty, without a start item, and its error in
-// readError (the first one met); the other is read all the same. controlsAccepted is left 0.
+// readError (the first one met); the other is read all the same. The status's part is left 0.
 ServiceDetailsShown ReadRegistryDetailsShown(platform::Platform& system, const std::string& serviceName,
                                              std::string& readError);
 

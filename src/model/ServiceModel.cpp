@@ -18,15 +18,34 @@ constexpr TabCommands kTabCommands[] = {
     {true, false, false, false}, // stopped
 };
 
+// What the manager takes in each exact state (SERVICE_STOPPED to SERVICE_PAUSED): nothing while
+// the service is on its way to another state.
+constexpr TabCommands kStateCommands[] = {
+    {true, false, false, false},   // stopped
+    {false, false, false, false},  // start pending
+    {false, false, false, false},  // stop pending
+    {false, true, true, false},    // running
+    {false, false, false, false},  // continue pending
+    {false, false, false, false},  // pause pending
+    {false, true, false, true},    // paused
+};
+
 std::string AboutService(const char* before, const std::string& name, const char* after) {
     return std::string(before) + name + after;
 }
 
 }  // namespace
 
-std::string ListedAtText(int hour, int minute, int second) {
+std::string TimeText(int hour, int minute, int second) {
     const auto two = [](int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
-    return "最終更新 " + std::to_string(hour) + ":" + two(minute) + ":" + two(second);
+    return std::to_string(hour) + ":" + two(minute) + ":" + two(second);
+}
+
+std::string ListedAtText(int hour, int minute, int second) { return "最終更新 " + TimeText(hour, minute, second); }
+
+std::string StateWord(uint32_t currentState) {
+    constexpr const char* kWords[] = {"停止", "開始処理中", "停止処理中", "実行中", "再開処理中", "一時停止処理中", "一時停止"};
+    return currentState >= 1 && currentState <= 7 ? kWords[currentState - 1] : "";
 }
 
 std::string StatusText(const std::optional<PendingRequest>& pending) {
@@ -115,10 +134,19 @@ void ServiceModel::SetStartItem(std::optional<int> startItem) {
     if (selected_ >= 0) details_.startItem = startItem;
 }
 
-void ServiceModel::SetControlsAccepted(uint32_t controlsAccepted) {
+void ServiceModel::SetStatus(const platform::ServiceStatus& status) {
     if (selected_ < 0) return;
-    details_.controlsAccepted = controlsAccepted;
+    details_.controlsAccepted = status.controlsAccepted;
+    details_.currentState = status.currentState;
+    details_.processId = status.processId;
     statusKnown_ = true;
+}
+
+std::string ServiceModel::StateText() const {
+    if (selected_ < 0 || !statusKnown_) return {};
+    const std::string word = StateWord(details_.currentState);
+    if (word.empty() || details_.processId == 0) return word;
+    return word + "（PID " + std::to_string(details_.processId) + "）";
 }
 
 int ServiceModel::IndexOf(ServiceTab tab, const std::string& serviceName) const {
@@ -194,10 +222,15 @@ CommandStates ServiceModel::Commands() const {
     if (selected_ < 0) return can;
 
     TabCommands tab = kTabCommands[currentTab_];
-    // The service itself says which controls it takes; this only ever disables.
+    // The service itself says which controls it takes, and the manager which commands its state
+    // allows; this only ever disables.
     if (statusKnown_) {
         if ((details_.controlsAccepted & platform::kServiceAcceptStop) == 0) tab.stop = false;
         if ((details_.controlsAccepted & platform::kServiceAcceptPauseContinue) == 0) tab.pause = tab.resume = false;
+        if (details_.currentState >= 1 && details_.currentState <= 7) {
+            const TabCommands& state = kStateCommands[details_.currentState - 1];
+            tab = {tab.start && state.start, tab.stop && state.stop, tab.pause && state.pause, tab.resume && state.resume};
+        }
     }
     can.start = tab.start && idle;
     can.stop = tab.stop && idle;

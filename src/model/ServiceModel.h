@@ -44,6 +44,11 @@ struct PendingRequest {
 std::string StatusText(const std::optional<PendingRequest>& pending);
 // When the lists were last read, as the status bar says it at its right end: "最終更新 9:05:07".
 std::string ListedAtText(int hour, int minute, int second);
+// A time of day as the status bar says it: "9:05:07".
+std::string TimeText(int hour, int minute, int second);
+
+// A service's exact state as a word ("実行中", "停止処理中"...); empty for a state outside 1 to 7.
+std::string StateWord(uint32_t currentState);
 
 // The details panel's labels, in its order (the memo has none on the panel, "サービスの説明" in the
 // copies).
@@ -92,10 +97,11 @@ public:
     // other index selects nothing.
     void Select(int index);
     // What the panel shows of the selected service, read for it. Without the status (the
-    // manager's answer may come later, SetControlsAccepted), the tab alone says which commands
-    // the service may be given.
+    // manager's answer may come later, SetStatus), the tab alone says which commands the
+    // service may be given.
     void SetDetails(const ServiceDetailsShown& details, bool withStatus = true);
-    void SetControlsAccepted(uint32_t controlsAccepted);
+    // The manager's status of the selected service: what it accepts, its exact state, its process.
+    void SetStatus(const platform::ServiceStatus& status);
     // The key's part of the details read again (description, start type, whether it has a key);
     // what the manager said stays.
     void SetRegistryDetails(const ServiceDetailsShown& details);
@@ -133,6 +139,9 @@ public:
     const std::optional<PendingRequest>& Pending() const { return pending_; }
 
     CommandStates Commands() const;
+    // The selected service's exact state and process as the status bar tells them
+    // ("停止処理中", "実行中（PID 1234）"); empty until the manager has answered.
+    std::string StateText() const;
     // The selected service's details as "label: value" lines, in the panel's order; a value of
     // several lines goes on in indented lines. Empty with nothing selected.
     std::string DetailsText() const;

@@ -68,7 +68,10 @@ bool ServiceSession::Idle() const {
 }
 
 std::string ServiceSession::StatusText() const {
-    return rondel::StatusText(model_.Pending()) + (listedAt_.empty() ? "" : "\t\t" + listedAt_);
+    const std::string told = !model_.Busy() && !lastAction_.empty() ? lastAction_ : rondel::StatusText(model_.Pending());
+    std::string right = model_.StateText();
+    if (!listedAt_.empty()) right += (right.empty() ? "" : "　") + listedAt_;
+    return right.empty() ? told : told + "\t\t" + right;
 }
 
 std::optional<Notice> ServiceSession::TakeNotice() {
@@ -154,7 +157,7 @@ void ServiceSession::AskDetails(bool tell) {
         [this, current](ServiceStatus& status) {
             detailsRunning_ = false;
             if (current()) {
-                model_.SetControlsAccepted(status.controlsAccepted);
+                model_.SetStatus(status);
                 Changed();
             }
             if (const std::optional<bool> wanted = std::exchange(detailsWanted_, std::nullopt)) AskDetails(*wanted);
@@ -166,14 +169,20 @@ void ServiceSession::AskDetails(bool tell) {
 bool ServiceSession::BeginRequest(PendingRequest request) {
     if (!model_.BeginRequest(std::move(request))) return false;
     ++requests_;  // a reading of the live list under way is out of date now
+    lastAction_.clear();
     Changed();
     return true;
 }
 
-void ServiceSession::Finish(const std::string& refusal, CatalogueBuild* lists, const std::optional<AfterRequest>& after) {
+void ServiceSession::Finish(const std::string& refusal, CatalogueBuild* lists, const std::optional<AfterRequest>& after,
+                            const std::string& done) {
     model_.EndRequest();
     if (lists != nullptr) TakeLists(*lists, after);
     if (!refusal.empty()) notices_.push_back({Notice::Refusal, refusal});
+    else if (!done.empty()) {
+        const std::array<int, 3> now = services_.timeOfDay();
+        lastAction_ = done + "（" + TimeText(now[0], now[1], now[2]) + "）";
+    }
     Changed();
     RunDeferred();
 }

@@ -73,8 +73,9 @@ public:
 
     // ---------------------------------------------------------------- what the view shows
     const ServiceModel& Model() const { return model_; }
-    // The status bar: what is under way, or the notice; then, after two TABs, when the lists
-    // were last read.
+    // The status bar: what is under way, or what the last request did, or the notice; then,
+    // after two TABs, the selected service's exact state and process, and when the lists were
+    // last read.
     std::string StatusText() const;
     // The program's product name and version for the caption; empty until read.
     const std::string& Caption() const { return caption_; }
@@ -137,8 +138,10 @@ private:
     bool BeginRequest(PendingRequest request);
     // The job's reading of the lists, with the session's memory.
     Job<CatalogueBuild> ReadLists() const;
-    // The request is over: its lists shown, what it says told, a deferred menu command run.
-    void Finish(const std::string& refusal, CatalogueBuild* lists, const std::optional<AfterRequest>& after);
+    // The request is over: its lists shown, its refusal told or what it did (done) said in the
+    // status bar until the next request, a deferred menu command run.
+    void Finish(const std::string& refusal, CatalogueBuild* lists, const std::optional<AfterRequest>& after,
+                const std::string& done = {});
     void TakeLists(CatalogueBuild& lists, const std::optional<AfterRequest>& after);
     void RunDeferred();
 
@@ -161,6 +164,7 @@ private:
     std::string caption_;
     unsigned watchInterval_ = 0;
     std::string listedAt_;
+    std::string lastAction_;  // what the last request did, with its time
     std::shared_ptr<const ServiceStates> listedStates_;
     uint64_t shownBuild_ = 0;
     std::string missingServiceText_;  // the system's words for a service that does not exist

@@ -100,6 +100,23 @@ bool Offered(Request request, const CommandStates& can) {
     return false;
 }
 
+// What a request carried out did, as the status bar says it.
+std::string DoneText(const std::string& serviceName, const char* what) { return "サービス「" + serviceName + "」" + what; }
+
+const char* DoneWord(ServiceCommand command) {
+    switch (command) {
+    case ServiceCommand::Start:
+        return "を開始しました";
+    case ServiceCommand::Stop:
+        return "を停止しました";
+    case ServiceCommand::Pause:
+        return "を一時停止しました";
+    case ServiceCommand::Continue:
+        return "を再開しました";
+    }
+    return "";
+}
+
 std::string RestartTimeOutText(const std::string& serviceName) {
     return "サービス「" + serviceName + "」が時間内に停止しませんでした。再起動を中止しました。";
 }
@@ -218,8 +235,8 @@ bool ServiceSession::StartCommand(ServiceCommand command) {
             if (error != 0) return Outcome{ServiceErrorText(error, command, system.environment), std::nullopt};
             return Outcome{{}, read(context)};
         },
-        [this, after](Outcome& outcome) {
-            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after);
+        [this, after, done = DoneText(serviceName, DoneWord(command))](Outcome& outcome) {
+            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after, done);
         });
 }
 
@@ -253,8 +270,8 @@ bool ServiceSession::StartRestart() {
             model_.RequestMovesOn(RequestKind::RestartStart);
             Changed();
         },
-        [this, after](Outcome& outcome) {
-            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after);
+        [this, after, done = DoneText(serviceName, "を再起動しました")](Outcome& outcome) {
+            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after, done);
         },
         true);
 }
@@ -279,10 +296,11 @@ bool ServiceSession::StartTypeChange() {
             return StartTypeOutcome{ReadRegistryDetailsShown(system, serviceName, unreadable).startItem,
                                     SystemErrorText(error, system.environment)};
         },
-        [this, serviceName](StartTypeOutcome& outcome) {
+        [this, serviceName, item](StartTypeOutcome& outcome) {
             const ServiceEntry* now = model_.Selected();
             if (now != nullptr && now->serviceName == serviceName) model_.SetStartItem(outcome.shown);
-            Finish(outcome.refusal, nullptr, std::nullopt);
+            const std::string done = "のスタートアップの種類を「" + std::string(kStartTypeItems[static_cast<std::size_t>(item)]) + "」にしました";
+            Finish(outcome.refusal, nullptr, std::nullopt, DoneText(serviceName, done.c_str()));
         });
 }
 

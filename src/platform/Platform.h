@@ -21,7 +21,8 @@ namespace rondel::platform {
 
 // ---------------------------------------------------------------- Service Control Manager
 
-// SERVICE_STATUS, field for field.
+// SERVICE_STATUS, field for field, and the process the service runs in (SERVICE_STATUS_PROCESS's
+// dwProcessId: 0 when it runs in none, or when the answer did not say).
 struct ServiceStatus {
     uint32_t serviceType = 0;
     uint32_t currentState = 0;
@@ -30,6 +31,7 @@ struct ServiceStatus {
     uint32_t serviceSpecificExitCode = 0;
     uint32_t checkPoint = 0;
     uint32_t waitHint = 0;
+    uint32_t processId = 0;
     bool operator==(const ServiceStatus&) const = default;
 };
 
@@ -59,6 +61,7 @@ public:
     // EnumDependentServicesA with a zero-filled buffer of bufferSize bytes.
     virtual ServiceEnumeration EnumerateDependents(RawHandle service, uint32_t serviceState,
                                                      uint32_t bufferSize) = 0;
+    // QueryServiceStatusEx with SC_STATUS_PROCESS_INFO: the status and its process.
     virtual uint32_t QueryStatus(RawHandle service, ServiceStatus& status) = 0;
     // StartServiceA with no arguments.
     virtual uint32_t Start(RawHandle service) = 0;

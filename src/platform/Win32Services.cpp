@@ -79,10 +79,13 @@ ServiceEnumeration Win32ServiceControlManager::EnumerateDependents(RawHandle ser
 }
 
 uint32_t Win32ServiceControlManager::QueryStatus(RawHandle service, ServiceStatus& status) {
-    SERVICE_STATUS s{};
-    const BOOL ok = ::QueryServiceStatus(As<SC_HANDLE>(service), &s);
+    SERVICE_STATUS_PROCESS s{};
+    DWORD needed = 0;
+    const BOOL ok = ::QueryServiceStatusEx(As<SC_HANDLE>(service), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&s),
+                                           sizeof s, &needed);
     const uint32_t error = LastErrorUnless(ok);
-    CopyStatus(s, status);
+    status = ServiceStatus{s.dwServiceType, s.dwCurrentState, s.dwControlsAccepted, s.dwWin32ExitCode,
+                           s.dwServiceSpecificExitCode, s.dwCheckPoint, s.dwWaitHint, s.dwProcessId};
     return error;
 }
 

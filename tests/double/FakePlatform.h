@@ -77,6 +77,7 @@ struct FakeService {
     uint32_t stopsTo = platform::kServiceStopped;
     uint32_t checkPoint = 0;
     uint32_t waitHint = 0;
+    uint32_t processId = 0;  // reported while it is not stopped
     // Rights OpenService grants on this service; asking for more is refused (ERROR_ACCESS_DENIED),
     // as Windows does for protected services.
     uint32_t grantedAccess = 0xFFFFFFFFu;

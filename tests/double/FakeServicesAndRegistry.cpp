@@ -174,7 +174,8 @@ uint32_t FakeServices::QueryStatus(RawHandle service, ServiceStatus& status) {
     if ((o->access & kServiceQueryStatus) == 0) return kErrorAccessDenied;
     FakeService* s = Find(o->service);
     if (onQueryStatus) onQueryStatus(*s);
-    status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, s->checkPoint, s->waitHint};
+    status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, s->checkPoint, s->waitHint,
+              s->currentState == kServiceStopped ? 0 : s->processId};
     return 0;
 }
 

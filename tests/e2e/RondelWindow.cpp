@@ -208,7 +208,12 @@ std::string RondelWindow::Status() const {
     return text.substr(0, text.find('\t'));
 }
 
-bool RondelWindow::Idle() const { return Status() == StatusText(std::nullopt); }
+bool RondelWindow::Idle() const {
+    // Under way, the status bar says what is being done, ending in "…"; else its notice or what
+    // the last request did.
+    const std::string status = Status();
+    return !status.empty() && !status.ends_with("…");
+}
 
 RondelWindow::~RondelWindow() {
     if (process_.hProcess == nullptr) return;

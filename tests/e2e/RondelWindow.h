@@ -59,7 +59,7 @@ public:
     HWND Main() const { return main_; }
     // The status bar's notice, without the time at its right end.
     std::string Status() const;
-    // No request is under way: the status bar shows its notice.
+    // No request is under way: the status bar shows its notice, or what the last request did.
     bool Idle() const;
     HANDLE Process() const { return process_.hProcess; }
     // A control by its id, anywhere in the window.

@@ -48,25 +48,36 @@ protected:
 
 constexpr uint32_t kStopAndPause = kServiceAcceptStop | kServiceAcceptPauseContinue;
 
-TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAccepts) {
+// The tab's commands, less what the service accepts and what the manager takes in its exact
+// state; the state as a word with its process.
+TEST_F(ModelTest, EachCommandIsOfferedByTabAndByWhatTheServiceAcceptsInItsState) {
     const struct {
         const char* name;
         uint32_t state, accepts;
         const char* can;
+        const char* stateText;
     } cases[] = {
-        {"Run", kServiceRunning, kStopAndPause, "stop pause restart type depend copy refresh save"},
-        {"RunNoStop", kServiceRunning, kServiceAcceptPauseContinue, "pause type depend copy refresh save"},
-        {"RunMute", kServiceRunning, 0, "type depend copy refresh save"},
-        {"Paused", kServicePaused, kStopAndPause, "stop resume restart type depend copy refresh save"},
-        {"PausedNoPause", kServicePaused, kServiceAcceptStop, "stop restart type depend copy refresh save"},
-        {"Stopped", kServiceStopped, 0, "start type depend copy refresh save"},
+        {"Run", kServiceRunning, kStopAndPause, "stop pause restart type depend copy refresh save", "実行中（PID 4242）"},
+        {"RunNoStop", kServiceRunning, kServiceAcceptPauseContinue, "pause type depend copy refresh save", "実行中（PID 4242）"},
+        {"RunMute", kServiceRunning, 0, "type depend copy refresh save", "実行中（PID 4242）"},
+        {"Paused", kServicePaused, kStopAndPause, "stop resume restart type depend copy refresh save", "一時停止（PID 4242）"},
+        {"PausedNoPause", kServicePaused, kServiceAcceptStop, "stop restart type depend copy refresh save", "一時停止（PID 4242）"},
+        {"Stopped", kServiceStopped, 0, "start type depend copy refresh save", "停止"},
+        // On its way: the tab its state counts in, and nothing the manager would refuse.
+        {"Starting", kServiceStartPending, kStopAndPause, "type depend copy refresh save", "開始処理中（PID 4242）"},
+        {"Stopping", kServiceStopPending, kStopAndPause, "type depend copy refresh save", "停止処理中（PID 4242）"},
+        {"Pausing", kServicePausePending, kStopAndPause, "type depend copy refresh save", "一時停止処理中（PID 4242）"},
+        {"Continuing", kServiceContinuePending, kStopAndPause, "type depend copy refresh save", "再開処理中（PID 4242）"},
+        {"Odd", 9, kStopAndPause, "stop pause restart type depend copy refresh save", ""},
     };
-    for (const auto& c : cases) Add(c.name, c.state, c.accepts);
+    for (const auto& c : cases) Add(c.name, c.state, c.accepts).processId = 4242;
     Read();
     EXPECT_EQ(Can(model.Commands()), "refresh save") << "nothing selected";
+    EXPECT_EQ(model.StateText(), "");
     for (const auto& c : cases) {
         Pick(c.name);
         EXPECT_EQ(Can(model.Commands()), c.can) << c.name;
+        EXPECT_EQ(model.StateText(), c.stateText) << c.name;
     }
 
     // Nothing chosen: 更新 waits for a choice.

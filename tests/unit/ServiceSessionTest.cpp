@@ -156,7 +156,7 @@ TEST_F(SessionTest, TheLiveListNeverHoldsUpACommandAndFollowsWhatChangedAfterIt)
     ASSERT_TRUE(session.Ask(Request::Refresh));
     executor.Settle();
     EXPECT_EQ(session.Model().Catalogue(), shown);
-    EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t最終更新 9:05:07");
+    EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t停止　最終更新 9:05:07");
 }
 
 // One request at a time: a second is refused, a refusal leaves everything as it was and says
@@ -170,6 +170,8 @@ TEST_F(SessionTest, RequestsOneAtATimeTheirRefusalsAndTheMenusCommandsNeverDropp
     EXPECT_FALSE(session.Ask(Request::Refresh));
     EXPECT_FALSE(session.Model().Commands().start);
     executor.Settle();
+    EXPECT_EQ(session.StatusText(), "サービス「Gamma」を開始しました（18:22:03）\t\t実行中　最終更新 18:22:03")
+        << "what was done is told until the next request";
 
     session.ShowTab(kRunningTab);
     Click("Alpha");
@@ -182,6 +184,7 @@ TEST_F(SessionTest, RequestsOneAtATimeTheirRefusalsAndTheMenusCommandsNeverDropp
                              {Notice::Refusal, "ほかのサービスがこのサービスに依存しているため､ サービスを停止できません。"}}));
     EXPECT_EQ(session.Model().Catalogue(), before) << "nothing read again";
     EXPECT_EQ(Selected(), "Alpha");
+    EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t実行中　最終更新 18:22:03");
 
     // Chosen from the menu while F5 reads: stopped once the reading is over.
     Click("Beta");
@@ -239,6 +242,8 @@ TEST_F(SessionTest, AStartTypeChoiceIsAppliedOrShownAsStoredAgain) {
     executor.Settle();
     EXPECT_EQ(Service("Alpha").startType, 4u);
     EXPECT_EQ(session.Model().Details().startItem, 2);
+    EXPECT_EQ(session.StatusText().substr(0, session.StatusText().find('\t')),
+              "サービス「Alpha」のスタートアップの種類を「無効」にしました（18:22:03）");
     EXPECT_EQ(session.Model().CurrentTab(), kRunningTab) << "the service stays where it is";
 
     machine.services.changeConfigError = kErrorAccessDenied;
@@ -272,7 +277,7 @@ TEST_F(SessionTest, ASaveAndARestartOutliveTheWindowAndTellTheirFailures) {
     ASSERT_TRUE(session.Ask(Request::Restart));
     EXPECT_TRUE(waitedFor());
     executor.DeliverOne();
-    EXPECT_EQ(session.StatusText(), "サービス「Alpha」を開始しています…\t\t最終更新 18:22:03");
+    EXPECT_EQ(session.StatusText(), "サービス「Alpha」を開始しています…\t\t実行中　最終更新 18:22:03");
     executor.Settle();
     EXPECT_EQ(machine.services.controlsSent,
               (std::vector<std::pair<std::string, uint32_t>>{{"Alpha", kServiceControlStop}, {"Alpha", 0}}));
