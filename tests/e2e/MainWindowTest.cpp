@@ -258,16 +258,6 @@ TEST(MainWindow, AServiceStillPendingAtTheRefreshLandsWhereItsStateSays) {
     EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
 }
 
-// The window's following of the services turned off while it lives, for a test that changes
-// services behind the window's back on purpose.
-struct NotFollowing {
-    NotFollowing() {
-        const DWORD off = 0;
-        ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Rondel", "WatchInterval", REG_DWORD, &off, sizeof off);
-    }
-    ~NotFollowing() { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Rondel"); }
-};
-
 TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
     const NotFollowing stale;  // the window keeps showing what it read
     TestService lingering(

@@ -10,7 +10,6 @@
 #include "RondelWindow.h"
 #include "TestService.h"
 #include "platform/Win32Handles.h"
-#include "platform/Win32Platform.h"
 #include "ui/Unit1.h"
 
 namespace rondel::e2e {
@@ -30,28 +29,6 @@ bool MenuShows(bool shows) {
         HWND popup = ::FindWindowA("#32768", nullptr);
         return (popup != nullptr && ::IsWindowVisible(popup)) == shows;
     });
-}
-
-// The clipboard's text in both formats, the Unicode one given back in code page 932.
-std::pair<std::string, std::string> ClipboardTexts() {
-    std::pair<std::string, std::string> texts;
-    if (!::OpenClipboard(nullptr)) return texts;
-    if (HANDLE ansi = ::GetClipboardData(CF_TEXT)) {
-        texts.first = static_cast<const char*>(::GlobalLock(ansi));
-        ::GlobalUnlock(ansi);
-    }
-    if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT)) {
-        texts.second = platform::FromWide(static_cast<const wchar_t*>(::GlobalLock(wide)), platform::kCodePage932);
-        ::GlobalUnlock(wide);
-    }
-    ::CloseClipboard();
-    return texts;
-}
-
-void EmptyClipboard() {
-    if (!::OpenClipboard(nullptr)) return;
-    ::EmptyClipboard();
-    ::CloseClipboard();
 }
 
 TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
@@ -118,7 +95,7 @@ TEST(Shortcuts, TheMenuAndCtrlCCopyTheNameOrTheDetailsInBothFormats) {
     ASSERT_NE(w.Main(), nullptr);
 
     // A right click selects the item; the menu's "C" copies its details.
-    EmptyClipboard();
+    ClearClipboard();
     const HWND list = w.Control(kIdList);
     const int index = w.ItemOf(running.Name());
     ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
