@@ -115,8 +115,10 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
     TestService paused(ServiceDefinition(Named("HbPaused")).Display("試験 手 一時停止中"));
     TestService base(ServiceDefinition(Named("HbBase")).Display("試験 手 依存先"));
     TestService top(ServiceDefinition(Named("HbTop")).Display("試験 手 依存元").DependsOn({Named("HbBase")}));
-    for (TestService* s : {&run, &paused, &base, &top}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
+    TestService noStop(ServiceDefinition(Named("HbNoStop")).Display("試験 手 停止不可").Arguments("--no-stop"));
+    for (TestService* s : {&run, &paused, &base, &top, &noStop}) ASSERT_EQ(s->CreateError(), 0u) << s->Name();
     ASSERT_EQ(run.StartAndWait(), 0u);
+    ASSERT_EQ(noStop.StartAndWait(), 0u);
     ASSERT_EQ(paused.StartAndWait(), 0u);
     ASSERT_EQ(paused.PauseAndWait(), 0u);
 
@@ -227,8 +229,8 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
     const HWND menu = formShown("#32768");
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(selects(1, paused)) << "the right click selects";
-    const POINT copyName = CopyNameItemOf(menu);
-    ASSERT_GE(copyName.x, 0) << "the menu's separators";
+    POINT copyName{-1, -1};
+    ASSERT_TRUE(WaitFor([&] { return (copyName = CopyNameItemOf(menu)).x >= 0; }, 5000)) << "the menu's separators";
     ClickAt(copyName);
     EXPECT_TRUE(gone(menu));
     const std::pair<std::string, std::string> pausedName{paused.Name(), paused.Name()};
@@ -267,15 +269,26 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
         EXPECT_TRUE(run.WaitForState(c.state)) << "Alt+" << static_cast<char>(c.key);
         EXPECT_TRUE(selects(c.tab, run)) << "Alt+" << static_cast<char>(c.key);
     }
+    // Esc stops the selected service.
+    w.Press({VK_ESCAPE});
+    EXPECT_TRUE(run.WaitForState(SERVICE_STOPPED)) << "Esc";
+    EXPECT_TRUE(selects(2, run)) << "Esc";
     // F5 shows what changed behind the window's back, the service still selected.
-    ASSERT_EQ(run.StopAndWait(), 0u);
-    EXPECT_EQ(w.Tab(), 0) << "nothing changes until F5";
+    ASSERT_EQ(run.StartAndWait(), 0u);
+    EXPECT_EQ(w.Tab(), 2) << "nothing changes until F5";
     w.Press({VK_F5});
-    EXPECT_TRUE(selects(2, run)) << "F5";
+    EXPECT_TRUE(selects(0, run)) << "F5";
     ClearClipboard();
     w.Press({VK_CONTROL, 'C'});
     const std::pair<std::string, std::string> runName{run.Name(), run.Name()};
     EXPECT_TRUE(WaitFor([&] { return ClipboardTexts() == runName; }, 5000)) << ClipboardTexts().first;
+    // Esc pauses a service that cannot be stopped.
+    ClickAt(itemOf(noStop));
+    ASSERT_TRUE(selects(0, noStop));
+    EXPECT_FALSE(w.Enabled(kIdStop));
+    w.Press({VK_ESCAPE});
+    EXPECT_TRUE(noStop.WaitForState(SERVICE_PAUSED)) << "Esc";
+    EXPECT_TRUE(selects(1, noStop)) << "Esc";
 
     // 閉じる ends the program, with 0.
     ClickAt(w.Control(kIdClose));

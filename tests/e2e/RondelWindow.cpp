@@ -349,10 +349,6 @@ void RondelWindow::PostKey(UINT key) const {
     ::PostMessageA(Control(kIdList), WM_KEYDOWN, key, 0x00000001);
 }
 
-void RondelWindow::PostAltKey(char letter) const {
-    ::PostMessageA(Control(kIdList), WM_SYSCHAR, static_cast<WPARAM>(letter), 0x20000001);
-}
-
 void RondelWindow::Press(std::initializer_list<WORD> keys) const {
     HWND front = ::GetForegroundWindow();
     if (front == nullptr || ::GetAncestor(front, GA_ROOTOWNER) != ::GetAncestor(main_, GA_ROOTOWNER))

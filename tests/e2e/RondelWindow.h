@@ -116,7 +116,6 @@ public:
     void Click(int id) const;
     // A key pressed while the list has the focus.
     void PostKey(UINT key) const;
-    void PostAltKey(char letter) const;
     // Keys pressed together on the keyboard (modifiers first) while the window is in front;
     // released in the reverse order.
     void Press(std::initializer_list<WORD> keys) const;
