@@ -179,6 +179,41 @@ void ManyRefreshes() {
     Report("300 presses of F5, 20 ms apart", meter.Stop());
 }
 
+// 200 selection changes in the stopped tab of 1,016 services: clicks (SendInput) on items spread
+// over the long list, each as soon as the window shows the one before selected. The list is
+// scrolled to each item as its scroll bar's thumb would, and the item lands on another row each
+// time, so that no two clicks make a double click.
+void ManySelections() {
+    ServiceBatch batch(Named("AbSel"), 1000);
+    if (batch.CreateError() != 0) return Report("selections: the services could not be registered", 0);
+    ::Sleep(3000);  // the manager and the registry settle after so many new services
+    RondelWindow w;
+    w.ChooseTab(2);
+    const HWND list = w.Control(kIdList);
+    std::vector<std::string> names;
+    for (const std::string& item : ListItems(list)) names.push_back(item.substr(2, item.find(" ]") - 2));
+    const int count = static_cast<int>(names.size());
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int rows = std::max(1, static_cast<int>(client.bottom / ::SendMessageA(list, LB_GETITEMHEIGHT, 0, 0)));
+    if (count < 1000) return Report("selections: the stopped tab holds too few services", 0);
+    GapMeter meter(w.Main());
+    const ULONGLONG begin = ::GetTickCount64();
+    int shown = 0;
+    for (int k = 0; k < 200; ++k) {
+        const int index = (k * 211 + 7) % count;
+        ::SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, index - k % rows)), 0);
+        ClickAt(ItemCentre(list, index));
+        const ULONGLONG end = ::GetTickCount64() + 10000;
+        while (w.Text(kIdServiceName) != names[static_cast<std::size_t>(index)] && ::GetTickCount64() < end) ::Sleep(1);
+        if (w.Text(kIdServiceName) == names[static_cast<std::size_t>(index)]) ++shown;
+    }
+    const ULONGLONG took = ::GetTickCount64() - begin;
+    Report("200 selections by click among 1,016 services", meter.Stop(),
+           "(" + std::to_string(shown) + " shown selected, " + std::to_string(took) + " ms in all, " +
+               std::to_string(took / 200) + " ms each)");
+}
+
 // The window closed while a restart waits for its service to stop: how soon the window goes,
 // how long the program stays to carry the restart through, and where the service ends up.
 void CloseDuringARestart() {
@@ -256,6 +291,7 @@ int main(int argc, char** argv) {
     if (wanted("browser")) SilentBrowser();
     if (wanted("dependencies")) ManyDependencies();
     if (wanted("refresh")) ManyRefreshes();
+    if (wanted("selections")) ManySelections();
     if (wanted("closing")) CloseDuringARestart();
     if (wanted("startup")) {
         StartUp("start-up, this prefix's services");

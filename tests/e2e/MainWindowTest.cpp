@@ -1,6 +1,6 @@
 // The main window of the real Rondel.exe over services of the prefix's Service Control
-// Manager, driven from outside: tabs, details and buttons, the layout, the four commands with
-// their refusals, the keyboard, and the start type.
+// Manager, driven from outside: tabs, details and buttons, the layout, the refusals of the four
+// commands, the keyboard, and the start type. (ByHandTest gives the commands by button and key.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -199,39 +199,6 @@ TEST(MainWindow, LayoutFollowsTheRulesAtTheMinimumSizeAndBeyond) {
     EXPECT_EQ(::WaitForSingleObject(w.Process(), 20000), WAIT_OBJECT_0);
 }
 
-TEST(MainWindow, CommandsTakeTheServiceToItsTabSelectedByButtonAndKey) {
-    TestService service(ServiceDefinition(Named("MwCommand")).Display("試験 主窓 操作"));
-    TestService noStop(ServiceDefinition(Named("MwEscPause")).Display("試験 主窓 一時停止のみ").Arguments("--no-stop"));
-    ASSERT_EQ(service.CreateError(), 0u);
-    ASSERT_EQ(noStop.CreateError(), 0u);
-    ASSERT_EQ(noStop.StartAndWait(), 0u);
-    RondelWindow w;
-    ASSERT_NE(w.Main(), nullptr);
-
-    const auto landsSelected = [&](const TestService& s, int tab, DWORD state) {
-        return WaitFor([&] { return w.Tab() == tab && w.Text(kIdServiceName) == s.Name(); }) &&
-               w.Selected() == w.ItemOf(s.Name()) && w.Text(kIdDisplayName) == s.Definition().displayName &&
-               s.WaitForState(state);
-    };
-    ASSERT_TRUE(w.ChooseTab(2));
-    ASSERT_TRUE(w.Select(service.Name()));
-    w.Click(kIdRun);
-    EXPECT_TRUE(landsSelected(service, 0, SERVICE_RUNNING)) << "started";
-    w.PostAltKey('p');  // 一時停止(&P)
-    EXPECT_TRUE(landsSelected(service, 1, SERVICE_PAUSED)) << "paused";
-    w.Click(kIdReRun);
-    EXPECT_TRUE(landsSelected(service, 0, SERVICE_RUNNING)) << "continued";
-    w.PostKey(VK_ESCAPE);  // stop is enabled: Esc stops
-    EXPECT_TRUE(landsSelected(service, 2, SERVICE_STOPPED)) << "stopped by Esc";
-
-    // Stop disabled, pause enabled: Esc pauses.
-    ASSERT_TRUE(w.ChooseTab(0));
-    ASSERT_TRUE(w.Select(noStop.Name()));
-    ASSERT_FALSE(w.Enabled(kIdStop));
-    w.PostKey(VK_ESCAPE);
-    EXPECT_TRUE(landsSelected(noStop, 1, SERVICE_PAUSED)) << "paused by Esc";
-}
-
 TEST(MainWindow, AServiceStillPendingAtTheRefreshLandsWhereItsStateSays) {
     TestService service(ServiceDefinition(Named("MwPending"))
                             .Display("試験 主窓 保留")
@@ -257,16 +224,6 @@ TEST(MainWindow, AServiceStillPendingAtTheRefreshLandsWhereItsStateSays) {
     EXPECT_EQ(CommandButtons(w), (std::vector<bool>{false, false, false, false}));
     EXPECT_TRUE(service.WaitForState(SERVICE_PAUSED));
 }
-
-// The window's following of the services turned off while it lives, for a test that changes
-// services behind the window's back on purpose.
-struct NotFollowing {
-    NotFollowing() {
-        const DWORD off = 0;
-        ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Rondel", "WatchInterval", REG_DWORD, &off, sizeof off);
-    }
-    ~NotFollowing() { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Rondel"); }
-};
 
 TEST(MainWindow, RefusalsShowTheirTextAndChangeNothing) {
     const NotFollowing stale;  // the window keeps showing what it read

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "FixturePaths.h"
@@ -38,6 +39,34 @@ BOOL CALLBACK FindById(HWND child, LPARAM parameter) {
 void PostClickAt(HWND window, int x, int y) {
     ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     ::PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// SendInput's absolute coordinates run from 0 to 65535 over the virtual screen, and the system
+// takes a pixel as origin + value * extent / 65536: the smallest value that lands on it.
+LONG Normalised(LONG pixel, int origin, int extent) {
+    return static_cast<LONG>((static_cast<LONGLONG>(pixel - origin) * 65536 + extent - 1) / extent);
+}
+
+INPUT MouseInput(POINT screen, DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = Normalised(screen.x, ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    input.mi.dy = Normalised(screen.y, ::GetSystemMetrics(SM_YVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    input.mi.dwFlags = buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    return input;
+}
+
+void ClickWith(POINT screen, DWORD down, DWORD up) {
+    // The pointer comes first, as a hand brings it: the window under it sees it arrive (hot
+    // tracking, the pointer's shape) before the button goes down.
+    INPUT move = MouseInput(screen, 0);
+    ::SendInput(1, &move, sizeof(INPUT));
+    WaitFor([&] {
+        POINT at{};
+        return ::GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+    }, 2000);
+    INPUT press[] = {MouseInput(screen, down), MouseInput(screen, up)};
+    ::SendInput(2, press, sizeof(INPUT));
 }
 
 }  // namespace
@@ -98,6 +127,72 @@ void ClickListItem(HWND list, int index) {
     const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
     PostClickAt(list, 60, (index - top) * 46 + 23);
 }
+
+POINT ItemCentre(HWND list, int index) {
+    const LRESULT height = Ask(list, LB_GETITEMHEIGHT);
+    const LRESULT count = Ask(list, LB_GETCOUNT);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    if (height <= 0 || index < 0 || index >= count) return POINT{-1, -1};
+    const int shown = std::max(1, static_cast<int>(client.bottom / height));
+    // One line per click on an arrow of the scroll bar, which lies right of the client area.
+    const int arrowWidth = ::GetSystemMetrics(SM_CXVSCROLL), arrowHeight = ::GetSystemMetrics(SM_CYVSCROLL);
+    for (LRESULT clicks = 0; clicks <= count; ++clicks) {
+        const int top = static_cast<int>(Ask(list, LB_GETTOPINDEX));
+        if (index >= top && index < top + shown) {
+            POINT centre{client.right / 2, (index - top) * static_cast<int>(height) + static_cast<int>(height) / 2};
+            ::ClientToScreen(list, &centre);
+            return centre;
+        }
+        POINT arrow{client.right + arrowWidth / 2, index < top ? arrowHeight / 2 : client.bottom - arrowHeight / 2};
+        ::ClientToScreen(list, &arrow);
+        ClickAt(arrow);
+        if (!WaitFor([&] { return Ask(list, LB_GETTOPINDEX) != top; }, 2000)) break;
+    }
+    return POINT{-1, -1};
+}
+
+void ClickAt(POINT screen) { ClickWith(screen, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }
+
+void RightClickAt(POINT screen) { ClickWith(screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+
+POINT CentreOf(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void ClickAt(HWND control) { ClickAt(CentreOf(control)); }
+
+void RightClickAt(HWND control) { RightClickAt(CentreOf(control)); }
+
+std::pair<std::string, std::string> ClipboardTexts() {
+    std::pair<std::string, std::string> texts;
+    if (!::OpenClipboard(nullptr)) return texts;
+    if (HANDLE ansi = ::GetClipboardData(CF_TEXT)) {
+        texts.first = static_cast<const char*>(::GlobalLock(ansi));
+        ::GlobalUnlock(ansi);
+    }
+    if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT)) {
+        texts.second = ToAnsi(static_cast<const wchar_t*>(::GlobalLock(wide)));
+        ::GlobalUnlock(wide);
+    }
+    ::CloseClipboard();
+    return texts;
+}
+
+void ClearClipboard() {
+    if (!::OpenClipboard(nullptr)) return;
+    ::EmptyClipboard();
+    ::CloseClipboard();
+}
+
+NotFollowing::NotFollowing() {
+    const DWORD off = 0;
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Rondel", "WatchInterval", REG_DWORD, &off, sizeof off);
+}
+
+NotFollowing::~NotFollowing() { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Rondel"); }
 
 bool ListShowsIcon(HWND list, int index, HICON icon) {
     Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
@@ -231,8 +326,18 @@ int RondelWindow::Selected() const { return static_cast<int>(Ask(Control(kIdList
 
 std::vector<std::string> RondelWindow::Items() const { return ListItems(Control(kIdList)); }
 
+int RondelWindow::WaitForItem(const std::string& serviceName, DWORD timeoutMs) const {
+    int index = -1;
+    WaitFor([&] { return (index = ItemOf(serviceName)) >= 0; }, timeoutMs);
+    return index;
+}
+
+// The tabs are of one fixed width, 180 pixels at 96 DPI.
+POINT RondelWindow::TabCentre(int tab) const { return POINT{tab * 180 + 90, 11}; }
+
 bool RondelWindow::ChooseTab(int tab) {
-    PostClickAt(Control(kIdTabMain), tab * 180 + 90, 11);
+    const POINT centre = TabCentre(tab);
+    PostClickAt(Control(kIdTabMain), centre.x, centre.y);
     return WaitFor([&] { return Tab() == tab && Selected() == -1 && Text(kIdServiceName).empty(); });
 }
 
@@ -247,10 +352,6 @@ void RondelWindow::Click(int id) const { ::PostMessageA(Control(id), BM_CLICK, 0
 
 void RondelWindow::PostKey(UINT key) const {
     ::PostMessageA(Control(kIdList), WM_KEYDOWN, key, 0x00000001);
-}
-
-void RondelWindow::PostAltKey(char letter) const {
-    ::PostMessageA(Control(kIdList), WM_SYSCHAR, static_cast<WPARAM>(letter), 0x20000001);
 }
 
 void RondelWindow::Press(std::initializer_list<WORD> keys) const {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Unit1.h"
@@ -30,6 +31,9 @@ std::vector<std::string> ListItems(HWND list);
 int ListItemOf(HWND list, const std::string& serviceName);
 // Scrolls the item into view and clicks it.
 void ClickListItem(HWND list, int index);
+// The item's centre on the screen, once the list shows it: scrolled into view with clicks on
+// the list's scroll arrows, as a person would. {-1, -1} when it could not be shown.
+POINT ItemCentre(HWND list, int index);
 // The icon's opaque pixels (those that look the same on any background) are on the screen
 // where the list draws item index's glyph.
 bool ListShowsIcon(HWND list, int index, HICON icon);
@@ -41,6 +45,29 @@ DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs);
 // Starts Rondel.exe and waits at most timeoutMs for it to end: its exit code, or 0xFFFFFFFF when
 // it was still running (it is ended then).
 DWORD RunRondel(DWORD timeoutMs);
+
+// A person's input, given through SendInput as the mouse would: the pointer moved to the point
+// (screen coordinates, absolute over the virtual screen) and a button pressed there and let go.
+// The window under the pointer gets it, whichever process asks.
+void ClickAt(POINT screen);
+void RightClickAt(POINT screen);
+// At the centre of the control as it lies on the screen.
+POINT CentreOf(HWND control);
+void ClickAt(HWND control);
+void RightClickAt(HWND control);
+
+// The clipboard's text in both formats, the Unicode one given back in code page 932.
+std::pair<std::string, std::string> ClipboardTexts();
+void ClearClipboard();
+
+// The window's following of the services turned off while it lives, for a test that changes
+// services behind the window's back on purpose (HKCU\Software\Rondel WatchInterval 0).
+struct NotFollowing {
+    NotFollowing();
+    ~NotFollowing();
+    NotFollowing(const NotFollowing&) = delete;
+    NotFollowing& operator=(const NotFollowing&) = delete;
+};
 
 // The control shows something on the screen: its client area, or that part of it, is not all
 // one colour.
@@ -75,6 +102,12 @@ public:
     std::vector<std::string> Items() const;
     // The index of the service's item in the list shown, -1 when it is not there.
     int ItemOf(const std::string& serviceName) const { return ListItemOf(Control(kIdList), serviceName); }
+    // The same once the list shown holds it (the lists are read on a worker and follow the
+    // services); -1 when it did not within timeoutMs.
+    int WaitForItem(const std::string& serviceName, DWORD timeoutMs = 15000) const;
+    // Where a click shows the tab: the middle of its part of the strip, in the strip's client
+    // coordinates.
+    POINT TabCentre(int tab) const;
 
     // A click on the tab; waits until the tab shows.
     bool ChooseTab(int tab);
@@ -83,7 +116,6 @@ public:
     void Click(int id) const;
     // A key pressed while the list has the focus.
     void PostKey(UINT key) const;
-    void PostAltKey(char letter) const;
     // Keys pressed together on the keyboard (modifiers first) while the window is in front;
     // released in the reverse order.
     void Press(std::initializer_list<WORD> keys) const;
