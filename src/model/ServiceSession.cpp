@@ -170,6 +170,7 @@ bool ServiceSession::BeginRequest(PendingRequest request) {
     if (!model_.BeginRequest(std::move(request))) return false;
     ++requests_;  // a reading of the live list under way is out of date now
     lastAction_.clear();
+    awaited_.reset();
     Changed();
     return true;
 }
@@ -195,10 +196,21 @@ void ServiceSession::TakeLists(CatalogueBuild& lists, const std::optional<AfterR
     const std::array<int, 3> now = services_.timeOfDay();
     listedAt_ = ListedAtText(now[0], now[1], now[2]);
     listedStates_ = std::make_shared<const ServiceStates>(std::move(lists.result.states));
-    // What the request asked for, unless the person chose otherwise meanwhile.
+    // What the request asked for, unless the person chose otherwise meanwhile. A service still on
+    // its way to the command's state is selected once the lists show it arrived, unless the
+    // person chose otherwise by then.
+    if (awaited_ && awaited_->inputs != inputs_) awaited_.reset();
     if (after && after->inputs == inputs_) {
         if (after->command) model_.CommandCarriedOut(*after->command, after->serviceName);
         else model_.SelectService(after->serviceName);
+        if (after->command && model_.Selected() == nullptr) awaited_ = std::make_unique<AfterRequest>(*after);
+    } else if (awaited_ && model_.Selected() == nullptr &&
+               model_.CurrentTab() == CommandSpec(*awaited_->command).targetTab) {
+        const int index = model_.IndexOf(model_.CurrentTab(), awaited_->serviceName);
+        if (index >= 0) {
+            model_.Select(index);
+            awaited_.reset();
+        }
     }
     // One odd registry value is told once, after the lists are shown.
     if (!lists.result.readErrors.empty() && !oddValueTold_) {

@@ -173,6 +173,7 @@ private:
     std::deque<Notice> notices_;
     std::unique_ptr<DependencyView> dependencies_;
     std::unique_ptr<Deferred> deferred_;
+    std::unique_ptr<AfterRequest> awaited_;  // a command's service not yet in its tab
     // Counts the person's choices (tab, selection, start type), so that a request's end knows
     // whether anything was chosen since it began.
     uint64_t inputs_ = 0;

@@ -75,6 +75,7 @@ struct FakeService {
     // The state a stop request leaves it in (kServiceStopPending: a service slow to stop), and
     // the check point and wait hint its status reports.
     uint32_t stopsTo = platform::kServiceStopped;
+    uint32_t continuesTo = platform::kServiceRunning;  // kServiceContinuePending: slow to continue
     uint32_t checkPoint = 0;
     uint32_t waitHint = 0;
     uint32_t processId = 0;  // reported while it is not stopped

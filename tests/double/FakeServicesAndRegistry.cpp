@@ -204,7 +204,7 @@ uint32_t FakeServices::Control(RawHandle service, uint32_t control, ServiceStatu
     if ((s->controlsAccepted & accept) == 0) return kErrorInvalidServiceControl;
     if (control == kServiceControlStop) s->currentState = s->stopsTo;
     if (control == kServiceControlPause) s->currentState = kServicePaused;
-    if (control == kServiceControlContinue) s->currentState = kServiceRunning;
+    if (control == kServiceControlContinue) s->currentState = s->continuesTo;
     status = {s->serviceType, s->currentState, s->controlsAccepted, 0, 0, 0, 0};
     return 0;
 }

@@ -159,6 +159,37 @@ TEST_F(SessionTest, TheLiveListNeverHoldsUpACommandAndFollowsWhatChangedAfterIt)
     EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t停止　最終更新 9:05:07");
 }
 
+// A command's service still on its way when the lists are read is selected once it arrives in
+// the command's tab, unless the person chose something else meanwhile.
+TEST_F(SessionTest, ACommandsServiceStillOnItsWayIsSelectedWhenItArrives) {
+    Service("Beta").currentState = kServicePaused;
+    Service("Beta").continuesTo = kServiceContinuePending;
+    Open();
+    session.ShowTab(kPausedTab);
+    Click("Beta");
+    ASSERT_TRUE(session.Ask(Request::Continue));
+    executor.Settle();
+    EXPECT_EQ(session.Model().CurrentTab(), kRunningTab) << "the command's tab";
+    EXPECT_EQ(Selected(), "") << "Beta is still counted as paused";
+    Service("Beta").currentState = kServiceRunning;
+    session.Watch();
+    executor.Settle();
+    EXPECT_EQ(Selected(), "Beta") << "arrived in the tab shown";
+
+    // Another tab chosen meanwhile: the person's choice stays.
+    ASSERT_TRUE(session.Ask(Request::Pause));
+    executor.Settle();
+    ASSERT_TRUE(session.Ask(Request::Continue));
+    executor.Settle();
+    ASSERT_EQ(Selected(), "");
+    session.ShowTab(kStoppedTab);
+    session.ShowTab(kRunningTab);
+    Service("Beta").currentState = kServiceRunning;
+    session.Watch();
+    executor.Settle();
+    EXPECT_EQ(Selected(), "");
+}
+
 // One request at a time: a second is refused, a refusal leaves everything as it was and says
 // why; a command chosen in the menu meanwhile is carried out after it, or refused with a word.
 TEST_F(SessionTest, RequestsOneAtATimeTheirRefusalsAndTheMenusCommandsNeverDropped) {
