@@ -42,7 +42,8 @@ void CatalogueMemory::BeginBuild() {
     executables_.BeginBuild();
 }
 
-ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors) {
+ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors,
+                                            std::vector<std::string>* dependsOn) {
     auto known = keys_.find(serviceName);
     if (known == keys_.end()) {
         KeyRead read;
@@ -51,7 +52,7 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
         if (const auto stamp = stamps_.find(AsciiLower(serviceName)); stamp != stamps_.end())
             read.lastWrite = stamp->second;
         try {
-            read.opened = ReadServiceKey(system_, read.entry);
+            read.opened = ReadServiceKey(system_, read.entry, &read.dependsOn);
         } catch (const RegistryError& error) {
             read.error = error.what();
         }
@@ -59,6 +60,7 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     }
     const KeyRead& read = known->second;
     ServiceEntry entry = read.entry;
+    if (dependsOn != nullptr) *dependsOn = read.dependsOn;
     if (read.error) {
         errors.push_back({serviceName, *read.error});
     } else if (read.opened) {
@@ -69,9 +71,11 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     return entry;
 }
 
-bool CatalogueMemory::SameAs(Listed listed, std::optional<uint64_t> shown) {
-    const bool same = shown.value_or(builds_) == builds_ && listed_ == listed && !executables_.ReadAgain();
+bool CatalogueMemory::SameAs(Listed listed, DependsOn dependsOn, std::optional<uint64_t> shown) {
+    const bool same = shown.value_or(builds_) == builds_ && listed_ == listed && dependsOn_ == dependsOn &&
+                      !executables_.ReadAgain();
     listed_ = std::move(listed);
+    dependsOn_ = std::move(dependsOn);
     ++builds_;
     return same;
 }

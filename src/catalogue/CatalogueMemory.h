@@ -30,21 +30,26 @@ public:
     // them when those times cannot be read: a service that writes its own parameters below its
     // key costs nothing.
     void BeginBuild();
-    // A service as ReadListedService gives it, its key read once while nothing changes.
-    ServiceEntry ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors);
+    // A service as ReadListedService gives it, its key read once while nothing changes; with
+    // dependsOn, the names of its "DependOnService" too.
+    ServiceEntry ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors,
+                               std::vector<std::string>* dependsOn = nullptr);
     ExecutableCache& Executables() { return executables_; }
 
     // The item texts and icons of each tab in the order met, which numbers this build: true when
     // they are those of build `shown` (none: the build before), that build was the last one and
     // no executable was read again (this build's lists would be the same as its).
+    // The services' dependencies count too.
     using Listed = std::array<std::vector<std::pair<std::string, platform::RawHandle>>, 3>;
-    bool SameAs(Listed listed, std::optional<uint64_t> shown = std::nullopt);
+    using DependsOn = std::map<std::string, std::vector<std::string>>;
+    bool SameAs(Listed listed, DependsOn dependsOn, std::optional<uint64_t> shown = std::nullopt);
     // The number of the last build (0 before the first).
     uint64_t LastBuild() const { return builds_; }
 
 private:
     struct KeyRead {
         ServiceEntry entry;  // name, display name, type and image path
+        std::vector<std::string> dependsOn;
         bool opened = false;
         std::optional<std::string> error;
         uint64_t lastWrite = 0;  // the key's, when it was read; 0: not known
@@ -57,6 +62,7 @@ private:
     std::map<std::string, KeyRead> keys_;
     std::map<std::string, uint64_t> stamps_;
     std::optional<Listed> listed_;
+    DependsOn dependsOn_;
     uint64_t builds_ = 0;
 };
 

@@ -125,12 +125,15 @@ void StateList::Clear() {
 
 void ServiceCatalogue::Clear() {
     for (StateList& list : lists_) list.Clear();
+    dependsOn_.clear();
 }
 
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
                                   ExecutableCache& cache, CatalogueMemory* memory, BuildResult& result) {
-    const ServiceEntry entry = memory != nullptr ? memory->ListedService(serviceName, result.readErrors)
+    std::vector<std::string> dependsOn;
+    const ServiceEntry entry = memory != nullptr ? memory->ListedService(serviceName, result.readErrors, &dependsOn)
                                                  : ReadListedService(system_, serviceName, result.readErrors, &cache);
+    if (!dependsOn.empty()) dependsOn_[serviceName] = std::move(dependsOn);
     const RawHandle icon = cache.IconOf(entry.executablePath);
     found_[TabOfState(currentState)].push_back(MakeFoundService(entry, icon ? icon : defaultIcon));
 }
@@ -242,7 +245,7 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, Catalogue
         CatalogueMemory::Listed listed;
         for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
             for (const FoundService& found : found_[tab]) listed[tab].emplace_back(found.item, found.icon);
-        const bool same = memory->SameAs(std::move(listed), shown);
+        const bool same = memory->SameAs(std::move(listed), dependsOn_, shown);
         result.build = memory->LastBuild();
         if (same && result.Complete()) {
             result.unchanged = true;

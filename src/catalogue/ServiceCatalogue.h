@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -97,6 +98,11 @@ public:
     // Empties the three lists and their image lists.
     void Clear();
 
+    // Which services each listed service depends on ("DependOnService"), by its name; filled by
+    // builds with a memory.
+    using DependsOn = std::map<std::string, std::vector<std::string>>;
+    const DependsOn& DependsOnOf() const { return dependsOn_; }
+
     // Appends every Win32 service to the list of its state, then sorts the three lists.
     // defaultIcon stands in for an executable without an icon. With a memory, what has not
     // changed since its last build is not read again, and the lists are left empty when they
@@ -115,6 +121,7 @@ private:
     platform::Platform system_;
     std::array<StateList, 3> lists_;
     std::array<std::vector<FoundService>, 3> found_;  // the cache's or the default icon
+    DependsOn dependsOn_;
 };
 
 }  // namespace rondel

@@ -10,6 +10,13 @@ using namespace platform;
 
 namespace {
 
+// What the catalogue reads of a "DependOnService" value at most: far more than any real list.
+constexpr std::size_t kLongestDependOnService = 64 * 1024;
+
+}  // namespace
+
+namespace {
+
 const char kUnknown[] = "不明";
 const char kExecutableNotFound[] = "実行ファイルが見つかりません";
 const char kSystemRootPrefix[] = "\\SystemRoot\\";
@@ -150,17 +157,37 @@ void ReadServiceInfo(Platform& system, ServiceEntry& entry, ExecutableCache* cac
     entry.description = strings.description;
 }
 
-bool ReadServiceKey(Platform& system, ServiceEntry& entry) {
+bool ReadServiceKey(Platform& system, ServiceEntry& entry, std::vector<std::string>* dependsOn) {
     // Read rights only: the keys of protected services refuse full access even to administrators.
     RegistryKey key(system.registry, kHkeyLocalMachine);
     if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyRead)) return false;
 
+    if (dependsOn != nullptr && key.ValueExists("DependOnService")) {
+        try {
+            *dependsOn = DependOnServiceNames(key.ReadBinaryData("DependOnService", kLongestDependOnService));
+        } catch (const RegistryError&) {
+            // A value of another kind names nothing here; the dependencies window reports it.
+        }
+    }
     entry.displayName = ResolveIndirectString(system.shell, key.ReadString("DisplayName"));
     entry.serviceType = static_cast<uint32_t>(key.ReadInteger("Type"));
     std::string imagePath = key.ReadString("ImagePath");
     CutToPathLength(imagePath);
     entry.executablePath = imagePath;
     return true;
+}
+
+std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value) {
+    std::vector<std::string> names;
+    std::size_t offset = 0;
+    while (offset < value.size()) {
+        const auto begin = value.begin() + static_cast<std::ptrdiff_t>(offset);
+        const auto end = std::find(begin, value.end(), uint8_t{0});
+        if (end == begin) break;
+        names.emplace_back(begin, end);
+        offset += names.back().size() + 1;
+    }
+    return names;
 }
 
 void LoadServiceIcon(Platform& system, const ServiceEntry& entry, IconHandle& icon) {

@@ -8,7 +8,9 @@
 #include <map>
 #include <set>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "catalogue/ServiceEntry.h"
 #include "platform/Platform.h"
@@ -81,8 +83,15 @@ private:
 // fields read before it keep their values.
 void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry, ExecutableCache* cache = nullptr);
 // Its key's part: display name, type and the image path (as executablePath), the other fields
-// left as they are. False when the key does not open; RegistryError as above.
-bool ReadServiceKey(platform::Platform& system, ServiceEntry& entry);
+// left as they are; with dependsOn, the names of its "DependOnService" too (none when the value
+// is missing or of a string or integer type). False when the key does not open; RegistryError as
+// above.
+bool ReadServiceKey(platform::Platform& system, ServiceEntry& entry, std::vector<std::string>* dependsOn = nullptr);
+
+// The names of a "DependOnService" value, read as raw bytes: NUL-terminated names up to the
+// first empty one or the end of the data, whichever comes first. A last name without its NUL
+// ends with the data.
+std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value);
 
 // Gives icon the first icon of the service's executable; leaves it untouched when there is none.
 void LoadServiceIcon(platform::Platform& system, const ServiceEntry& entry, platform::IconHandle& icon);

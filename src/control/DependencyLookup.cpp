@@ -47,19 +47,6 @@ void AddService(Platform& system, const std::string& name, Lookup& lookup, const
 
 }  // namespace
 
-std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value) {
-    std::vector<std::string> names;
-    std::size_t offset = 0;
-    while (offset < value.size()) {
-        const auto begin = value.begin() + static_cast<std::ptrdiff_t>(offset);
-        const auto end = std::find(begin, value.end(), uint8_t{0});
-        if (end == begin) break;
-        names.emplace_back(begin, end);
-        offset += names.back().size() + 1;
-    }
-    return names;
-}
-
 void ListDependencies(Platform& system, const std::string& serviceName, StateList& list,
                       const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors) {
     list.Clear();

@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "catalogue/ServiceCatalogue.h"
+#include "catalogue/ServiceDetails.h"
 #include "platform/Platform.h"
 
 namespace rondel {
 
-// The names of a "DependOnService" value, read as raw bytes: NUL-terminated names up to the
-// first empty one or the end of the data, whichever comes first. A last name without its NUL
-// ends with the data.
-std::vector<std::string> DependOnServiceNames(std::span<const uint8_t> value);
 
 // A kernel, file-system or recognizer driver: listed with the driver icon, never shown in the
 // main window.
