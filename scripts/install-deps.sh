@@ -13,6 +13,7 @@ packages=(
     fonts-ipafont-gothic fonts-wine locales
     util-linux procps
     python3  # host-side tests: the CSV read by its csv module, the package unpacked and started
+    wixl msitools osslsigncode openssl  # the package: the MSI, its tables read back, the signatures, a test certificate
 )
 
 missing=()

@@ -9,13 +9,33 @@
 # Rondel. Either way the demo prefix's wineserver (and with it the demo services) is ended at
 # the close; the next run sets the services up again.
 #
+# Options, for the runs the README's pictures show:
+#   --dpi N          the screen's DPI (Wine's LogPixels; 96 when not given), e.g. --dpi 144
+#   --locale NAME    the Unix locale Wine runs under instead of ja_JP.UTF-8, e.g. --locale
+#                    en_US.UTF-8 for an English Windows (a demo prefix of its own per locale)
 # RONDEL_BUILD_DIR=DIR builds into DIR (with the windows preset) instead of build/windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
 
+dpi=96
+locale=""
+while (($#)); do
+    case "$1" in
+        --dpi) dpi=${2:?--dpi needs a number}; shift 2 ;;
+        --locale) locale=${2:?--locale needs a name}; shift 2 ;;
+        *) echo "usage: scripts/run.sh [--dpi N] [--locale NAME]" >&2; exit 2 ;;
+    esac
+done
+[[ "$dpi" =~ ^[0-9]+$ ]] && ((dpi >= 96 && dpi <= 480)) || { echo "run.sh: --dpi takes 96 to 480" >&2; exit 2; }
+
 build=${RONDEL_BUILD_DIR:-build/windows}
 root=$build/wine-demo
+if [[ -n "$locale" && "$locale" != ja_JP.UTF-8 ]]; then
+    # tests/wine/wine-run: one locale per prefix.
+    export RONDEL_WINE_LOCALE=$locale
+    root=$build/wine-demo-$locale
+fi
 bin=$build/bin
 shot=build/rondel-screenshot.png
 title="ロンデル"
@@ -48,8 +68,19 @@ say "preparing the demo prefix ($root/prefix)"
 managed=N
 [[ "${RONDEL_USE_DISPLAY:-0}" == 1 ]] && managed=Y
 "${run[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null
+# Wine's processes read the DPI as they start (the prefix's helpers too): when it changes, the
+# server ends and starts again with it. A run without --dpi sets it back to 96.
+shown_dpi=$("${run[@]}" reg query 'HKCU\Control Panel\Desktop' /v LogPixels 2>/dev/null |
+    sed -n 's/.*REG_DWORD *0x\([0-9a-fA-F]*\).*/\1/p' | tr -d '\r') || true  # not there yet
+if [[ -z "$shown_dpi" ]] || ((16#$shown_dpi != dpi)); then
+    "${run[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+    "${run[@]}" --shutdown
+    "${run[@]}" --setup
+fi
 # The services' texts are code page 932; the terminal's are UTF-8.
-if "${run[@]}" "$bin/fixtures/RondelDemo.exe" install >"$build/demo-install.log" 2>&1; then
+# The demo's installer writes its Japanese names through the "A" functions: it runs under the
+# Japanese locale whatever Rondel's, so that they reach the registry as Japanese.
+if RONDEL_WINE_LOCALE=ja_JP.UTF-8 "${run[@]}" "$bin/fixtures/RondelDemo.exe" install >"$build/demo-install.log" 2>&1; then
     iconv -f CP932 -t UTF-8 <"$build/demo-install.log" | tr -d '\r' | sed 's/^/   /'
 else
     iconv -f CP932 -t UTF-8 <"$build/demo-install.log" | tr -d '\r' | sed 's/^/   /' >&2
@@ -77,7 +108,22 @@ finish() {
 }
 trap finish EXIT
 
-if ! "${run[@]}" "$bin/fixtures/WaitWindow.exe" "$title" "$window_timeout_ms"; then
+# Under another locale the title cannot pass a command line (code page 932 is the program's
+# alone): its main window's class is looked for instead, and the server's end closes it.
+wait_window() {
+    if [[ -z "${RONDEL_WINE_LOCALE:-}" ]]; then
+        "${run[@]}" "$bin/fixtures/WaitWindow.exe" "$title" "$window_timeout_ms"
+        return
+    fi
+    local end=$((SECONDS + window_timeout_ms / 1000))
+    while ((SECONDS < end)); do
+        "${run[@]}" "$bin/fixtures/WaitWindow.exe" --texts TForm1 >/dev/null 2>&1 && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+if ! wait_window; then
     if kill -0 "$rondel" 2>/dev/null; then
         echo "run.sh: Rondel.exe runs, but its window \"$title\" did not show within $((window_timeout_ms / 1000)) s" >&2
     else
@@ -101,4 +147,6 @@ fi
 echo "$top/$shot"
 
 # Closing the window ends the program; the server shutdown in finish() is the backstop.
-"${run[@]}" "$bin/fixtures/WaitWindow.exe" --close "$title" 10000 || echo "run.sh: Rondel did not close; ending it" >&2
+if [[ -z "${RONDEL_WINE_LOCALE:-}" ]]; then
+    "${run[@]}" "$bin/fixtures/WaitWindow.exe" --close "$title" 10000 || echo "run.sh: Rondel did not close; ending it" >&2
+fi

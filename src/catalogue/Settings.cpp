@@ -25,8 +25,14 @@ std::optional<uint32_t> ReadDwordValue(IRegistry& registry, RawHandle root, cons
 }
 
 Settings ReadSettings(IRegistry& registry) {
+    const auto policy = [&](const char* name) { return ReadDwordValue(registry, kHkeyLocalMachine, kPolicyKey, name); };
+    const auto policyOrUser = [&](const char* name) {
+        const std::optional<uint32_t> set = policy(name);
+        return set ? set : ReadDwordValue(registry, kHkeyCurrentUser, kUserSettingsKey, name);
+    };
     Settings settings;
-    settings.watchIntervalMs = WatchIntervalOf(ReadDwordValue(registry, kHkeyCurrentUser, "Software\\Rondel", "WatchInterval"));
+    settings.watchIntervalMs = WatchIntervalOf(policyOrUser("WatchInterval"));
+    settings.homePageAllowed = policy("DisableHomePage").value_or(0) == 0;
     return settings;
 }
 

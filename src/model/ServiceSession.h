@@ -82,6 +82,9 @@ public:
     // How often the live list asks for the services' states; 0 until the settings are read, or
     // when they turn it off.
     unsigned WatchInterval() const { return watchInterval_; }
+    // Whether the banner may lead to the home page: false until the settings are read, or when
+    // a policy turns it off (Request::HomePage is then refused).
+    bool HomePageAllowed() const { return homePageAllowed_; }
     bool HasSomethingToTell() const { return !notices_.empty() || dependencies_ != nullptr; }
     std::optional<Notice> TakeNotice();
     std::unique_ptr<DependencyView> TakeDependencies();
@@ -163,6 +166,7 @@ private:
     std::shared_ptr<const platform::IconHandle> defaultIcon_;
     std::string caption_;
     unsigned watchInterval_ = 0;
+    bool homePageAllowed_ = false;
     std::string listedAt_;
     std::string lastAction_;  // what the last request did, with its time
     std::shared_ptr<const ServiceStates> listedStates_;

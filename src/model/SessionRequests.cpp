@@ -174,6 +174,7 @@ void ServiceSession::Start() {
             driverIcon_ = read.driverIcon;
             defaultIcon_ = read.defaultIcon;
             watchInterval_ = read.settings.watchIntervalMs;
+            homePageAllowed_ = read.settings.homePageAllowed;
             Finish({}, &read.lists, std::nullopt);
         });
 }
@@ -209,7 +210,7 @@ bool ServiceSession::Ask(Request request, bool fromMenu) {
     case Request::Dependencies:
         return StartDependencies();
     case Request::HomePage:
-        if (!BeginRequest({RequestKind::HomePage, {}})) return false;
+        if (!homePageAllowed_ || !BeginRequest({RequestKind::HomePage, {}})) return false;
         return Launch<bool>(
             Lane::Request,
             [system = system_, open = services_.openHomePage](const JobContext&) mutable {

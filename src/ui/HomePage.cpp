@@ -29,6 +29,11 @@ bool AskToVisitHomePage(TForm& owner) {
     return ShowMessageDialog("ミルテへアクセスしますか？", mtConfirmation, mbYes | mbNo, 0, owner.Handle()) == mrYes;
 }
 
+void TellHomePageTurnedOff(TForm& owner) {
+    ShowMessageDialog("ホームページへのアクセスは管理者によって無効にされています。", mtInformation, DialogButtons(mbOK), 0,
+                      owner.Handle());
+}
+
 void OpenHomePage(platform::Platform& system) {
     // The user said Yes: when no browser takes the request over DDE, the default browser opens the page.
     if (OpenUrl(system, kHomePageUrl) != 0) system.shell.OpenDocument(kHomePageUrl);

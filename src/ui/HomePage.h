@@ -21,6 +21,8 @@ std::string OpenUrlCommand(const std::string& url);
 
 // Asks "ミルテへアクセスしますか？" in a dialog of the owner's; true for Yes.
 bool AskToVisitHomePage(TForm& owner);
+// Tells, in a dialog of the owner's, that a policy has turned the home page off.
+void TellHomePageTurnedOff(TForm& owner);
 
 // Opens the home page: the browser over DDE, else the default browser. It talks to other
 // programs and may wait on them: the windows run it on their worker. (Its DDE conversation is

@@ -104,6 +104,10 @@ void TForm1::IM_LinkClick() {
         ::MessageBeep(MB_OK);
         return;
     }
+    if (!session_->HomePageAllowed()) {
+        TellHomePageTurnedOff(*this);
+        return;
+    }
     if (AskToVisitHomePage(*this)) session_->Ask(Request::HomePage, true);
 }
 

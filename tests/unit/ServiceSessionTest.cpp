@@ -8,7 +8,6 @@
 
 #include "FakePlatform.h"
 #include "InlineExecutor.h"
-#include "catalogue/Settings.h"
 #include "model/ServiceSession.h"
 
 namespace rondel {
@@ -353,34 +352,6 @@ TEST_F(SessionTest, ViewShowsAListedServiceAndSaysWhyNotForDriversAndMissingServ
     EXPECT_EQ(session.View(entry("Gamma")), std::nullopt);
     EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
     EXPECT_EQ(Selected(), "Gamma");
-}
-
-TEST(Settings, TheWatchIntervalFromTheUsersKey) {
-    const struct {
-        const char* what;
-        std::optional<std::pair<uint32_t, std::vector<uint8_t>>> value;
-        unsigned expected;
-    } cases[] = {
-        {"missing", std::nullopt, 500},
-        {"0", std::pair{kRegDword, std::vector<uint8_t>{0, 0, 0, 0}}, 0},
-        {"below", std::pair{kRegDword, std::vector<uint8_t>{100, 0, 0, 0}}, 250},
-        {"within", std::pair{kRegDword, std::vector<uint8_t>{0xE8, 3, 0, 0}}, 1000},
-        {"above", std::pair{kRegDword, std::vector<uint8_t>{0xA0, 0x86, 1, 0}}, 60000},
-        {"0xFFFFFFFF", std::pair{kRegDword, std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}}, 60000},
-        {"a string", std::pair{kRegSz, std::vector<uint8_t>{'7', '0', '0', 0}}, 500},
-        {"one byte", std::pair{kRegBinary, std::vector<uint8_t>{7}}, 500},
-        {"a dword of 3 bytes", std::pair{kRegDword, std::vector<uint8_t>{7, 7, 7}}, 500},
-    };
-    for (const auto& c : cases) {
-        FakeMachine machine;
-        machine.registry.CreateKey("Software\\Rondel", kHkeyCurrentUser);
-        if (c.value) machine.registry.SetValue("Software\\Rondel", "WatchInterval", c.value->first, c.value->second, kHkeyCurrentUser);
-        EXPECT_EQ(ReadSettings(machine.registry).watchIntervalMs, c.expected) << c.what;
-    }
-    FakeMachine unreadable;
-    unreadable.registry.SetDword("Software\\Rondel", "WatchInterval", 1000, kHkeyCurrentUser);
-    unreadable.registry.LimitAccess("Software\\Rondel", 0, kHkeyCurrentUser);
-    EXPECT_EQ(ReadSettings(unreadable.registry).watchIntervalMs, 500u) << "the key unreadable";
 }
 
 }  // namespace
