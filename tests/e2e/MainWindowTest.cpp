@@ -293,7 +293,7 @@ TEST(MainWindow, StartTypeIsSetThroughTheManager) {
     EXPECT_FALSE(w.Enabled(kIdUpdate));
     EXPECT_EQ(::FindWindowA("#32770", nullptr), nullptr) << "no error";
     DWORD start = 0, size = sizeof start;
-    EXPECT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, ServiceKeyPath(service.Name()).c_str(), "Start", RRF_RT_REG_DWORD,
+    EXPECT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, fixtures::ServiceKeyPath(service.Name()).c_str(), "Start", RRF_RT_REG_DWORD,
                              nullptr, &start, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(start, 4u);
