@@ -4,14 +4,19 @@
 #   RondelBench.exe    how long a refresh takes, against a plain program doing the same listing;
 #   RondelAnswers.exe  how long the real window goes without answering while other processes
 #                      keep it waiting, and how soon it shows;
+#   RondelLoad.exe     how the real window behaves while 5,000 services are listed and some keep
+#                      changing (only with "load": about 10 minutes);
 # then the native benchmarks of the sort and the catalogue against the in-memory machine.
 #   scripts/bench.sh [--sizes 300,1000] [--rounds 9]
 #   scripts/bench.sh answers [stop start browser dependencies refresh closing startup]   (the second alone)
+#   scripts/bench.sh load [greyed clicks choices menu save scroll starts]                (the third alone)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 fail() { echo "bench.sh: $*" >&2; exit 1; }
-cmake --preset windows >/dev/null && cmake --build --preset windows --target RondelBench RondelAnswers >/dev/null ||
+targets=(RondelBench RondelAnswers)
+[[ "${1:-}" == load ]] && targets=(RondelLoad)
+cmake --preset windows >/dev/null && cmake --build --preset windows --target "${targets[@]}" >/dev/null ||
     fail "the windows build failed"
 run=(tests/wine/wine-run --root build/windows/wine-bench)
 "${run[@]}" --setup
@@ -20,6 +25,11 @@ echo "== under Wine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut
 if [[ "${1:-}" == answers ]]; then
     shift
     "${run[@]}" build/windows/bin/RondelAnswers.exe "$@" | iconv -f CP932 -t UTF-8
+    exit 0
+fi
+if [[ "${1:-}" == load ]]; then
+    shift
+    "${run[@]}" build/windows/bin/RondelLoad.exe "$@" | iconv -f CP932 -t UTF-8
     exit 0
 fi
 # The native figures come from an optimised build without the sanitizers of the test preset.
