@@ -258,7 +258,7 @@ public:
         if (!Register()) return;
         registeredMs_ = Now() - began;
         if (writer.StartAndWait() != 0 ||
-            ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (ServiceKeyPath(writer.Name()) + "\\Parameters").c_str(), 0, nullptr,
+            ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (fixtures::ServiceKeyPath(writer.Name()) + "\\Parameters").c_str(), 0, nullptr,
                               0, KEY_SET_VALUE, nullptr, parameters_.put(), nullptr) != ERROR_SUCCESS)
             return;
         flapping_ = std::make_unique<Ticker>(300, [this] { Flip(); });
