@@ -92,7 +92,7 @@ public:
 
     platform::Platform View() {
         platform::Platform real = machine_.View();
-        return platform::Platform{*this, *this, *this, *this, *this, real.environment, real.atoms};
+        return platform::Platform{*this, *this, *this, *this, *this, real.environment, real.atoms, real.processes};
     }
 
     // Service Control Manager

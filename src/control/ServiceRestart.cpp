@@ -12,6 +12,28 @@ RestartOutcome Failed(RestartStep step, uint32_t error) { return RestartOutcome{
 
 }  // namespace
 
+WaitOutcome WaitForState(IServiceControlManager& services, RawHandle service, uint32_t wanted, const RestartPacing& pacing) {
+    const uint64_t begin = pacing.nowMs();
+    uint64_t deadline = 0;
+    ServiceStatus status{};
+    ServiceStatus last{};
+    bool first = true;
+    for (;;) {
+        const uint32_t error = services.QueryStatus(service, status);
+        if (error != 0) return WaitOutcome{error, false};
+        if (status.currentState == wanted) return WaitOutcome{};
+        if (wanted == kServiceRunning && status.currentState == kServiceStopped && !first)
+            return WaitOutcome{status.win32ExitCode != 0 ? status.win32ExitCode : kErrorServiceSpecificError, false};
+        const uint64_t now = pacing.nowMs();
+        if (first || status.checkPoint != last.checkPoint || status.currentState != last.currentState)
+            deadline = now + std::max(status.waitHint, kRestartLeastWaitHintMs);
+        first = false;
+        last = status;
+        if (now >= deadline || now - begin >= kRestartWaitLimitMs) return WaitOutcome{0, true};
+        pacing.sleep(std::clamp<uint32_t>(status.waitHint / 10, 100, 500));
+    }
+}
+
 RestartOutcome RestartService(Platform& system, const std::string& serviceName, const RestartPacing& pacing) {
     IServiceControlManager& services = system.services;
     uint32_t error = 0;
@@ -27,26 +49,8 @@ RestartOutcome RestartService(Platform& system, const std::string& serviceName, 
     if (error != 0) return Failed(RestartStep::Stop, error);
 
     pacing.progress(RestartStep::WaitForStop);
-    const uint64_t begin = pacing.nowMs();
-    uint64_t deadline = 0;
-    ServiceStatus last{};
-    bool first = true;
-    for (;;) {
-        error = services.QueryStatus(service.get(), status);
-        if (error != 0) return Failed(RestartStep::WaitForStop, error);
-        if (status.currentState == kServiceStopped) break;
-        const uint64_t now = pacing.nowMs();
-        if (first || status.checkPoint != last.checkPoint || status.currentState != last.currentState)
-            deadline = now + std::max(status.waitHint, kRestartLeastWaitHintMs);
-        first = false;
-        last = status;
-        if (now >= deadline || now - begin >= kRestartWaitLimitMs) {
-            RestartOutcome outcome = Failed(RestartStep::WaitForStop, 0);
-            outcome.timedOut = true;
-            return outcome;
-        }
-        pacing.sleep(std::clamp<uint32_t>(status.waitHint / 10, 100, 500));
-    }
+    const WaitOutcome waited = WaitForState(services, service.get(), kServiceStopped, pacing);
+    if (waited.error != 0 || waited.timedOut) return RestartOutcome{RestartStep::WaitForStop, waited.error, waited.timedOut};
 
     pacing.progress(RestartStep::Start);
     error = services.Start(service.get());

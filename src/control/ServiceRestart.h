@@ -34,8 +34,23 @@ inline constexpr uint32_t kRestartWaitLimitMs = 60000;
 // The wait hint a service that gives none (or a shorter one) is held to.
 inline constexpr uint32_t kRestartLeastWaitHintMs = 1000;
 
+// How a wait for a service's state ended: reached (both zero), a status that could not be had or
+// a service that stopped while it was waited for to run (error), or no progress in time.
+struct WaitOutcome {
+    uint32_t error = 0;
+    bool timedOut = false;
+};
+
+// Queries the status of the service (opened with query rights) until it is in state wanted.
+// While it makes progress (its check point or state changes) it gets its wait hint again; the
+// wait ends with a time-out when it makes none within its hint or after kRestartWaitLimitMs in
+// all. A service waited for to run that stops instead ends the wait with its exit code (1066,
+// a service-specific error, when it gives none).
+WaitOutcome WaitForState(platform::IServiceControlManager& services, platform::RawHandle service, uint32_t wanted,
+                         const RestartPacing& pacing);
+
 // Stops the service (a service with running dependents is refused by the manager, as a stop
-// is), then queries its status until it reports stopped. While it makes progress (its check
+// is), then queries its status until it reports stopped (WaitForState). While it makes progress (its check
 // point or state changes) it gets its wait hint again; the wait ends with a time-out when it
 // makes none within its hint or after kRestartWaitLimitMs in all. Then starts it.
 RestartOutcome RestartService(platform::Platform& system, const std::string& serviceName,

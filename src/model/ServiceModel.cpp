@@ -1,5 +1,8 @@
 #include "model/ServiceModel.h"
 
+#include <set>
+
+#include "control/DependentServices.h"
 #include "control/StartType.h"
 #include "text/AnsiText.h"
 
@@ -48,10 +51,11 @@ std::string StateWord(uint32_t currentState) {
     return currentState >= 1 && currentState <= 7 ? kWords[currentState - 1] : "";
 }
 
-std::string StatusText(const std::optional<PendingRequest>& pending) {
-    if (!pending) return "F5 キーで最新の状態に更新します";
-    const std::string& name = pending->serviceName;
-    switch (pending->kind) {
+namespace {
+
+std::string UnderWayText(const PendingRequest& pending) {
+    const std::string& name = pending.serviceName;
+    switch (pending.kind) {
     case RequestKind::Refresh:
         return "サービスの一覧を読み込んでいます…";
     case RequestKind::Start:
@@ -72,8 +76,23 @@ std::string StatusText(const std::optional<PendingRequest>& pending) {
         return "ホームページを開いています…";
     case RequestKind::SaveList:
         return "サービスの一覧を保存しています…";
+    case RequestKind::FindProcess:
+        return AboutService("サービス「", name, "」のプロセスを調べています…");
+    case RequestKind::EndProcess:
+        return AboutService("プロセス ", name, " を終了しています…");
     }
     return {};
+}
+
+}  // namespace
+
+std::string StatusText(const std::optional<PendingRequest>& pending) {
+    if (!pending) return "F5 キーで最新の状態に更新します";
+    const std::string text = UnderWayText(*pending);
+    if (pending->steps == 0) return text;
+    // The step before the ellipsis: "…を停止しています（3 件中 1 件目）…".
+    return text.substr(0, text.size() - std::string("…").size()) + "（" + std::to_string(pending->steps) + " 件中 " +
+           std::to_string(pending->step) + " 件目）…";
 }
 
 void ServiceModel::TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalogue) {
@@ -214,6 +233,10 @@ void ServiceModel::RequestMovesOn(RequestKind kind) {
     if (pending_) pending_->kind = kind;
 }
 
+void ServiceModel::RequestMovesOn(PendingRequest step) {
+    if (pending_) pending_ = std::move(step);
+}
+
 CommandStates ServiceModel::Commands() const {
     CommandStates can;
     const bool idle = !pending_;
@@ -242,7 +265,20 @@ CommandStates ServiceModel::Commands() const {
     can.update = can.startType && startChoice_.has_value() && idle;
     can.dependencies = idle;
     can.copy = true;
+    can.stopWithDependents = can.stop && !RunningDependents().empty();
+    can.restartWithDependents = can.stopWithDependents;
+    can.endProcess = idle && statusKnown_ && details_.processId != 0;
     return can;
+}
+
+std::vector<std::string> ServiceModel::RunningDependents() const {
+    const ServiceEntry* selected = Selected();
+    if (selected == nullptr || !catalogue_) return {};
+    std::set<std::string> running;
+    for (const ServiceTab tab : {kRunningTab, kPausedTab})
+        for (const ServiceEntry& entry : Entries(tab)) running.insert(AsciiLower(entry.serviceName));
+    return DependentsToStop(selected->serviceName, catalogue_->DependsOnOf(),
+                            [&running](const std::string& name) { return running.count(AsciiLower(name)) != 0; });
 }
 
 }  // namespace rondel

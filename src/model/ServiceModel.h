@@ -33,11 +33,16 @@ enum class RequestKind {
     Dependencies,
     HomePage,
     SaveList,
+    FindProcess,  // which services run in the selected service's process
+    EndProcess,   // serviceName: the process id
 };
 
 struct PendingRequest {
     RequestKind kind = RequestKind::Refresh;
     std::string serviceName;  // empty for a refresh and the home page
+    // A step of a sequence (the stops and starts of a service with its dependents): step of steps.
+    int step = 0;
+    int steps = 0;
 };
 
 // The status bar's text while a request is under way, and when none is.
@@ -68,6 +73,9 @@ struct CommandStates {
     bool copy = false;          // the name and the details
     bool refresh = false;       // F5
     bool saveList = false;      // 一覧を保存...
+    bool stopWithDependents = false;     // 依存サービスも停止: the service can stop and has running dependents
+    bool restartWithDependents = false;  // 依存サービスも再起動
+    bool endProcess = false;             // プロセスを終了: the service runs in a process
     bool operator==(const CommandStates&) const = default;
 };
 
@@ -134,11 +142,16 @@ public:
     bool BeginRequest(PendingRequest request);
     // A restart moves on to its next step; the same request goes on.
     void RequestMovesOn(RequestKind kind);
+    // A sequence moves on to its next step: what it does now, to which service.
+    void RequestMovesOn(PendingRequest step);
     void EndRequest() { pending_.reset(); }
     bool Busy() const { return pending_.has_value(); }
     const std::optional<PendingRequest>& Pending() const { return pending_; }
 
     CommandStates Commands() const;
+    // The services that must stop before the selected one can: those that depend on it at any
+    // level and are listed as running or paused, the deepest first (DependentsToStop).
+    std::vector<std::string> RunningDependents() const;
     // The selected service's exact state and process as the status bar tells them
     // ("停止処理中", "実行中（PID 1234）"); empty until the manager has answered.
     std::string StateText() const;

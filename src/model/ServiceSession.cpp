@@ -81,6 +81,13 @@ std::optional<Notice> ServiceSession::TakeNotice() {
     return notice;
 }
 
+std::optional<Question> ServiceSession::TakeQuestion() {
+    if (questions_.empty()) return std::nullopt;
+    Question question = std::move(questions_.front());
+    questions_.pop_front();
+    return question;
+}
+
 std::unique_ptr<DependencyView> ServiceSession::TakeDependencies() { return std::move(dependencies_); }
 
 // ---------------------------------------------------------------- the person's input

@@ -49,6 +49,12 @@ struct Notice {
     bool operator==(const Notice&) const = default;
 };
 
+// A question the user answers with はい or いいえ before the session goes on (onYes).
+struct Question {
+    std::string text;
+    std::function<void()> onYes;
+};
+
 // The dependencies window's content: the service and its two lists.
 struct DependencyView {
     ServiceEntry service;
@@ -56,7 +62,20 @@ struct DependencyView {
 };
 
 // The requests a person can make, through the buttons, the keys and the list's menu.
-enum class Request { Refresh, Start, Stop, Pause, Continue, Restart, StartType, Dependencies, HomePage };
+enum class Request {
+    Refresh,
+    Start,
+    Stop,
+    Pause,
+    Continue,
+    Restart,
+    StartType,
+    Dependencies,
+    HomePage,
+    StopWithDependents,     // asks first, naming the dependents that will stop
+    RestartWithDependents,  // the same, then starts them all again
+    EndProcess,             // asks first, naming the services of the process
+};
 
 class CatalogueMemory;
 
@@ -85,8 +104,9 @@ public:
     // Whether the banner may lead to the home page: false until the settings are read, or when
     // a policy turns it off (Request::HomePage is then refused).
     bool HomePageAllowed() const { return homePageAllowed_; }
-    bool HasSomethingToTell() const { return !notices_.empty() || dependencies_ != nullptr; }
+    bool HasSomethingToTell() const { return !notices_.empty() || !questions_.empty() || dependencies_ != nullptr; }
     std::optional<Notice> TakeNotice();
+    std::optional<Question> TakeQuestion();
     std::unique_ptr<DependencyView> TakeDependencies();
     // No job of any lane is under way or waits to be applied.
     bool Idle() const;
@@ -150,6 +170,14 @@ private:
 
     bool StartCommand(ServiceCommand command);
     bool StartRestart();
+    // Asks whether to stop the dependents too; on はい, stops them and the service (and starts
+    // them all again for a restart).
+    bool AskDependentsSequence(bool restart);
+    bool StartDependentsSequence(const std::string& serviceName, const std::vector<std::string>& dependents,
+                                 bool restart);
+    // Finds the services of the selected service's process, asks whether to end it, ends it.
+    bool FindProcess();
+    bool StartEndProcess(uint32_t processId, const std::string& serviceName);
     bool StartTypeChange();
     bool StartDependencies();
 
@@ -175,6 +203,7 @@ private:
     bool oddValueTold_ = false;
     IncrementalSearch search_;
     std::deque<Notice> notices_;
+    std::deque<Question> questions_;
     std::unique_ptr<DependencyView> dependencies_;
     std::unique_ptr<Deferred> deferred_;
     std::unique_ptr<AfterRequest> awaited_;  // a command's service not yet in its tab

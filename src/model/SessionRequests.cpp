@@ -43,6 +43,12 @@ std::string WordOf(Request request) {
         return "依存関係";
     case Request::HomePage:
         return "ホームページを開く";
+    case Request::StopWithDependents:
+        return "依存サービスも停止";
+    case Request::RestartWithDependents:
+        return "依存サービスも再起動";
+    case Request::EndProcess:
+        return "プロセスを終了";
     }
     return {};
 }
@@ -96,6 +102,12 @@ bool Offered(Request request, const CommandStates& can) {
         return can.update;
     case Request::Dependencies:
         return can.dependencies;
+    case Request::StopWithDependents:
+        return can.stopWithDependents;
+    case Request::RestartWithDependents:
+        return can.restartWithDependents;
+    case Request::EndProcess:
+        return can.endProcess;
     }
     return false;
 }
@@ -209,6 +221,11 @@ bool ServiceSession::Ask(Request request, bool fromMenu) {
         return StartTypeChange();
     case Request::Dependencies:
         return StartDependencies();
+    case Request::StopWithDependents:
+    case Request::RestartWithDependents:
+        return AskDependentsSequence(request == Request::RestartWithDependents);
+    case Request::EndProcess:
+        return FindProcess();
     case Request::HomePage:
         if (!homePageAllowed_ || !BeginRequest({RequestKind::HomePage, {}})) return false;
         return Launch<bool>(

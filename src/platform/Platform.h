@@ -219,6 +219,18 @@ public:
     virtual void DeleteGlobalAtom(uint16_t atom) = 0;
 };
 
+// ---------------------------------------------------------------- Processes
+
+class IProcesses {
+public:
+    virtual ~IProcesses() = default;
+    virtual uint32_t CurrentProcessId() = 0;
+    // The Service Control Manager's own process (services.exe); 0 when it cannot be found.
+    virtual uint32_t ManagerProcessId() = 0;
+    // Ends the process (opened with the right to end it and no more); 0 or the system's error.
+    virtual uint32_t Terminate(uint32_t processId) = 0;
+};
+
 // The whole machine as the logic sees it.
 struct Platform {
     IServiceControlManager& services;
@@ -228,6 +240,7 @@ struct Platform {
     IShell& shell;
     IEnvironment& environment;
     IAtomTable& atoms;
+    IProcesses& processes;
 };
 
 }  // namespace rondel::platform

@@ -1,6 +1,7 @@
 #include "platform/Win32Platform.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "platform/Win32Casts.h"
 #include "platform/Win32Handles.h"
@@ -75,6 +76,24 @@ std::string Win32Environment::ErrorMessage(uint32_t errorCode) {
 uint16_t Win32AtomTable::FindGlobalAtom(const std::string& name) { return ::GlobalFindAtomA(name.c_str()); }
 uint16_t Win32AtomTable::AddGlobalAtom(const std::string& name) { return ::GlobalAddAtomA(name.c_str()); }
 void Win32AtomTable::DeleteGlobalAtom(uint16_t atom) { ::GlobalDeleteAtom(atom); }
+
+uint32_t Win32Processes::CurrentProcessId() { return ::GetCurrentProcessId(); }
+
+uint32_t Win32Processes::ManagerProcessId() {
+    const unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
+        if (::lstrcmpiA(entry.szExeFile, "services.exe") == 0) return entry.th32ProcessID;
+    return 0;
+}
+
+uint32_t Win32Processes::Terminate(uint32_t processId) {
+    const unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    if (!process) return ::GetLastError();
+    return ::TerminateProcess(process.get(), 1) ? 0 : ::GetLastError();
+}
 
 // ================================================================== texts
 

@@ -75,11 +75,18 @@ public:
     void DeleteGlobalAtom(uint16_t atom) override;
 };
 
+class Win32Processes final : public IProcesses {
+public:
+    uint32_t CurrentProcessId() override;
+    uint32_t ManagerProcessId() override;
+    uint32_t Terminate(uint32_t processId) override;
+};
+
 // The real machine, one object of each kind.
 class Win32Platform {
 public:
     Platform View() {
-        return Platform{services_, registry_, files_, files_, shell_, environment_, atoms_};
+        return Platform{services_, registry_, files_, files_, shell_, environment_, atoms_, processes_};
     }
 
 private:
@@ -89,6 +96,7 @@ private:
     Win32Shell shell_;
     Win32Environment environment_;
     Win32AtomTable atoms_;
+    Win32Processes processes_;
 };
 
 // Texts between a code page's bytes and UTF-16. The program's own texts are in code page 932.

@@ -21,6 +21,7 @@ inline constexpr uint32_t kErrorServiceAlreadyRunning = 1056;
 inline constexpr uint32_t kErrorServiceDoesNotExist = 1060;
 inline constexpr uint32_t kErrorServiceCannotAcceptCtrl = 1061;
 inline constexpr uint32_t kErrorServiceNotActive = 1062;
+inline constexpr uint32_t kErrorServiceSpecificError = 1066;
 inline constexpr uint32_t kErrorResourceTypeNotFound = 1813;
 
 // Service types.

@@ -186,17 +186,35 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TM
     return std::make_unique<TMessageForm>(message, type, buttons, owner);
 }
 
-std::uint16_t ShowMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
-                                int /*helpContext*/, HWND owner) {
-    const std::unique_ptr<TMessageForm> dialog = CreateMessageDialog(message, type, buttons, owner);
+namespace {
+
+std::uint16_t ShowDialog(TMessageForm& dialog) {
     TWinControl* icon = nullptr;
     TWinControl* label = nullptr;
-    for (TWinControl* component : dialog->Components()) {
+    for (TWinControl* component : dialog.Components()) {
         if (icon == nullptr && std::strcmp(component->ClassName(), "TImage") == 0) icon = component;
         if (label == nullptr && std::strcmp(component->ClassName(), "TLabel") == 0) label = component;
     }
     if (icon != nullptr && label != nullptr) CentreIconAndLabel(*icon, *label);
-    return static_cast<std::uint16_t>(dialog->ShowModal());
+    return static_cast<std::uint16_t>(dialog.ShowModal());
+}
+
+}  // namespace
+
+std::uint16_t ShowMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
+                                int /*helpContext*/, HWND owner) {
+    return ShowDialog(*CreateMessageDialog(message, type, buttons, owner));
+}
+
+bool AskNoByDefault(const std::string& message, HWND owner) {
+    const std::unique_ptr<TMessageForm> dialog = CreateMessageDialog(message, mtConfirmation, mbYes | mbNo, owner);
+    for (TWinControl* component : dialog->Components()) {
+        auto* button = dynamic_cast<TButton*>(component);
+        if (button == nullptr || button->ModalResult() != mrNo) continue;
+        dialog->SetDefaultButton(*button);
+        dialog->SetActiveControl(*button);
+    }
+    return ShowDialog(*dialog) == mrYes;
 }
 
 }  // namespace rondel

@@ -47,6 +47,10 @@ std::unique_ptr<TMessageForm> CreateMessageDialog(const std::string& message, TM
 std::uint16_t ShowMessageDialog(const std::string& message, TMsgDlgType type, TMsgDlgButtons buttons,
                                 int helpContext, HWND owner = nullptr);
 
+// A question with はい and いいえ, いいえ the default button (Enter and Esc both answer いいえ): for a
+// question whose はい cannot be taken back. True for はい.
+bool AskNoByDefault(const std::string& message, HWND owner);
+
 // Icon and text centred on each other, in place: the label moves down when it is less tall
 // than the icon, the icon when the label is taller.
 void CentreIconAndLabel(TWinControl& icon, TWinControl& label);

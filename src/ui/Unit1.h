@@ -70,6 +70,9 @@ enum Form1Command : WORD {
     kCmdNextTab,      // Ctrl+Tab, Ctrl+PgDn
     kCmdPreviousTab,  // Ctrl+Shift+Tab, Ctrl+PgUp
     kCmdSaveList,     // the list's menu: every service of the three tabs into a CSV file
+    kCmdStopWithDependents,
+    kCmdRestartWithDependents,
+    kCmdEndProcess,
 };
 
 // The smallest outer size of the window, which is also its size at creation.

@@ -51,6 +51,15 @@ void TForm1::ExecuteCommand(WORD command, bool fromMenu) {
     case kCmdDependencies:
         session_->Ask(Request::Dependencies, fromMenu);
         break;
+    case kCmdStopWithDependents:
+        session_->Ask(Request::StopWithDependents, fromMenu);
+        break;
+    case kCmdRestartWithDependents:
+        session_->Ask(Request::RestartWithDependents, fromMenu);
+        break;
+    case kCmdEndProcess:
+        session_->Ask(Request::EndProcess, fromMenu);
+        break;
     case kCmdCopyName:
         if (model.Commands().copy) CopyToClipboard(model.Selected()->serviceName);
         break;
@@ -81,6 +90,10 @@ void TForm1::GLB_ListContextPopup(POINT screen) {
     menu.Add(kCmdPause, "一時停止(&P)", can.pause);
     menu.Add(kCmdContinue, "再開(&R)", can.resume);
     menu.Add(kCmdRestart, "再起動(&E)", can.restart);
+    menu.AddSeparator();
+    menu.Add(kCmdStopWithDependents, "依存サービスも停止(&O)", can.stopWithDependents);
+    menu.Add(kCmdRestartWithDependents, "依存サービスも再起動(&A)", can.restartWithDependents);
+    menu.Add(kCmdEndProcess, "プロセスを終了(&K)...", can.endProcess);
     menu.AddSeparator();
     menu.Add(kCmdDependencies, "依存関係(&D)...", can.dependencies);
     menu.AddSeparator();
@@ -125,6 +138,11 @@ void TForm1::TellSession() {
         if (const std::optional<Notice> notice = session_->TakeNotice()) {
             if (notice->kind == Notice::Refusal) ShowMessageDialog(notice->text, mtError, DialogButtons(mbOK), 0, Handle());
             else ShowUnhandledError(notice->text, Handle());
+            continue;
+        }
+        if (const std::optional<Question> question = session_->TakeQuestion()) {
+            // What はい starts cannot be taken back: いいえ is the default.
+            if (AskNoByDefault(question->text, Handle())) question->onYes();
             continue;
         }
         if (const std::unique_ptr<DependencyView> view = session_->TakeDependencies()) {

@@ -244,11 +244,27 @@ int FakeAtomTable::References(const std::string& name) const {
     return it == atoms_.end() ? 0 : it->second.references;
 }
 
+// ================================================================== processes
+
+uint32_t FakeProcesses::Terminate(uint32_t processId) {
+    Note();
+    if (terminateError != 0) return terminateError;
+    terminated.push_back(processId);
+    if (onTerminate) onTerminate(processId);
+    return 0;
+}
+
 // ================================================================== machine
 
 FakeMachine::FakeMachine() {
-    for (NotesCallers* part : std::initializer_list<NotesCallers*>{&services, &registry, &files, &shell, &environment, &atoms})
+    for (NotesCallers* part :
+         std::initializer_list<NotesCallers*>{&services, &registry, &files, &shell, &environment, &atoms, &processes})
         part->callers = &callers;
+    // The services of an ended process stop with it.
+    processes.onTerminate = [this](uint32_t processId) {
+        for (FakeService& service : services.services)
+            if (service.processId == processId) service.currentState = kServiceStopped;
+    };
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 0}] = "driver";
     shell.iconResources[{"C:\\WINDOWS\\system32\\shell32.dll", 2}] = "default";
     registry.CreateKey("SYSTEM\\CurrentControlSet\\Services");
@@ -258,7 +274,7 @@ FakeMachine::FakeMachine() {
 }
 
 Platform FakeMachine::Platform() {
-    return platform::Platform{services, registry, files, files, shell, environment, atoms};
+    return platform::Platform{services, registry, files, files, shell, environment, atoms, processes};
 }
 
 std::string FakeMachine::ServiceKey(const std::string& name) {

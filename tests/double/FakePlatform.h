@@ -348,6 +348,28 @@ private:
     uint16_t next_ = 0xC000;
 };
 
+// ------------------------------------------------------------------ processes
+
+class FakeProcesses : public platform::IProcesses, public NotesCallers {
+public:
+    uint32_t currentProcessId = 100;
+    uint32_t managerProcessId = 200;
+    uint32_t terminateError = 0;
+    std::vector<uint32_t> terminated;
+    // What ending a process does to the machine (its services stop).
+    std::function<void(uint32_t processId)> onTerminate;
+
+    uint32_t CurrentProcessId() override {
+        Note();
+        return currentProcessId;
+    }
+    uint32_t ManagerProcessId() override {
+        Note();
+        return managerProcessId;
+    }
+    uint32_t Terminate(uint32_t processId) override;
+};
+
 // ------------------------------------------------------------------ the whole machine
 
 class FakeMachine {
@@ -363,6 +385,7 @@ public:
     FakeShell shell{files};
     FakeEnvironment environment;
     FakeAtomTable atoms;
+    FakeProcesses processes;
 
     platform::Platform Platform();
     // Who has called into the machine.

@@ -80,8 +80,8 @@ std::vector<COLORREF> ScreenPixels(const RECT& area) {
 }
 
 // Where a person sees the list's menu's item サービス名をコピー: the first of the two items between
-// its second and third separators, the thin lines drawn across the menu. {-1, -1} when the menu
-// does not show three of them.
+// its third and fourth separators, the thin lines drawn across the menu. {-1, -1} when the menu
+// does not show four of them.
 POINT CopyNameItemOf(HWND menu) {
     RECT area{};
     ::GetWindowRect(menu, &area);
@@ -105,8 +105,8 @@ POINT CopyNameItemOf(HWND menu) {
         if (end - y < 3) lines.push_back((y + end) / 2);  // a line, not a highlighted item
         y = end;
     }
-    if (lines.size() != 3) return POINT{-1, -1};
-    return POINT{area.left + width / 2, area.top + lines[1] + (lines[2] - lines[1]) / 4};
+    if (lines.size() != 4) return POINT{-1, -1};
+    return POINT{area.left + width / 2, area.top + lines[2] + (lines[3] - lines[2]) / 4};
 }
 
 TEST(ByHand, EveryControlAnswersAPersonsInput) {

@@ -354,5 +354,63 @@ TEST_F(SessionTest, ViewShowsAListedServiceAndSaysWhyNotForDriversAndMissingServ
     EXPECT_EQ(Selected(), "Gamma");
 }
 
+// Stopped with its dependents after a question that names them; ended with its process after a
+// question that names the process's services; never the manager's process nor this program's.
+TEST_F(SessionTest, DependentsStoppedAndAProcessEndedOnlyAfterTheQuestion) {
+    machine.registry.SetMultiString(FakeMachine::ServiceKey("Beta"), "DependOnService", {"Alpha"});
+    Service("Alpha").processId = Service("Beta").processId = 4242;
+    Open();
+    Click("Alpha");
+    executor.Settle();
+    EXPECT_EQ(session.Model().RunningDependents(), (std::vector<std::string>{"Beta"}));
+    ASSERT_TRUE(session.Model().Commands().stopWithDependents);
+    ASSERT_TRUE(session.Ask(Request::StopWithDependents));
+    std::optional<Question> question = session.TakeQuestion();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, "サービス「Alpha」を停止します。先に次の依存サービスを停止します。\r\n\r\n　Beta\r\n\r\nよろしいですか？");
+    EXPECT_EQ(Service("Beta").currentState, kServiceRunning) << "nothing before the answer";
+    question->onYes();
+    executor.Settle();
+    EXPECT_EQ(Service("Alpha").currentState, kServiceStopped);
+    EXPECT_EQ(Service("Beta").currentState, kServiceStopped);
+    EXPECT_EQ(Selected(), "Alpha");
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(session.StatusText().substr(0, session.StatusText().find('\t')),
+              "サービス「Alpha」を依存サービス 1 件とともに停止しました（18:22:03）");
+
+    // Alpha and Beta run in one process again; Gamma in another.
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) Service(name).currentState = kServiceRunning;
+    Service("Gamma").processId = 77;
+    ASSERT_TRUE(session.Ask(Request::Refresh));
+    executor.Settle();
+    Click("Beta");
+    executor.Settle();
+    ASSERT_TRUE(session.Ask(Request::EndProcess));
+    executor.Settle();
+    question = session.TakeQuestion();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, "プロセス 4242 を終了しますか？\r\nこのプロセスで動いている次のサービスがすべて止まります。\r\n\r\n　Alpha\r\n　Beta\r\n");
+    question->onYes();
+    executor.Settle();
+    EXPECT_EQ(machine.processes.terminated, (std::vector<uint32_t>{4242}));
+    EXPECT_EQ(Service("Alpha").currentState, kServiceStopped);
+    EXPECT_EQ(Service("Gamma").currentState, kServiceRunning);
+
+    for (const uint32_t forbidden : {machine.processes.managerProcessId, machine.processes.currentProcessId}) {
+        Service("Gamma").processId = forbidden;
+        session.ShowTab(kRunningTab);
+        Click("Gamma");
+        executor.Settle();
+        ASSERT_TRUE(session.Ask(Request::EndProcess));
+        executor.Settle();
+        EXPECT_FALSE(session.TakeQuestion());
+        const std::vector<Notice> told = Notices();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_NE(told[0].text.find("終了できません"), std::string::npos) << told[0].text;
+    }
+    EXPECT_EQ(machine.processes.terminated.size(), 1u);
+}
+
+
 }  // namespace
 }  // namespace rondel

@@ -14,7 +14,7 @@ struct MixedMachine {
     explicit MixedMachine(Shell shell = kWineShell)
         : system{fake.services, fake.registry, wine.files, wine.versions,
                  shell == kFakeShell ? static_cast<platform::IShell&>(fake.shell) : wine.shell, wine.environment,
-                 wine.atoms} {}
+                 wine.atoms, fake.processes} {}
 
     fake::FakeMachine fake;
     platform::Win32Platform real;
