@@ -350,6 +350,20 @@ bool RondelWindow::Select(const std::string& serviceName) {
 
 void RondelWindow::Click(int id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
 
+bool MenuShows(bool shows) {
+    return WaitFor([&] {
+        HWND popup = ::FindWindowA("#32768", nullptr);
+        return (popup != nullptr && ::IsWindowVisible(popup)) == shows;
+    });
+}
+
+bool RondelWindow::ChooseFromMenu(char letter) const {
+    ::PostMessageA(Control(kIdList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Control(kIdList)), MAKELPARAM(-1, -1));
+    if (!MenuShows(true)) return false;
+    ::PostMessageA(Control(kIdList), WM_CHAR, static_cast<WPARAM>(letter), 1);
+    return MenuShows(false);
+}
+
 void RondelWindow::PostKey(UINT key) const {
     ::PostMessageA(Control(kIdList), WM_KEYDOWN, key, 0x00000001);
 }

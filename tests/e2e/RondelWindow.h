@@ -56,6 +56,9 @@ POINT CentreOf(HWND control);
 void ClickAt(HWND control);
 void RightClickAt(HWND control);
 
+// The list's menu shows (or has gone), within a few seconds.
+bool MenuShows(bool shows);
+
 // The clipboard's text in both formats, the Unicode one given back in code page 932.
 std::pair<std::string, std::string> ClipboardTexts();
 void ClearClipboard();
@@ -116,6 +119,9 @@ public:
     void Click(int id) const;
     // A key pressed while the list has the focus.
     void PostKey(UINT key) const;
+    // The list's menu opened from the keyboard on the selected item, and its item with this
+    // underlined letter chosen; false when the menu did not show or go.
+    bool ChooseFromMenu(char letter) const;
     // Keys pressed together on the keyboard (modifiers first) while the window is in front;
     // released in the reverse order.
     void Press(std::initializer_list<WORD> keys) const;

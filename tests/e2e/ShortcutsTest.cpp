@@ -24,12 +24,6 @@ void Type(const RondelWindow& w, const std::string& text) {
 }
 
 
-bool MenuShows(bool shows) {
-    return WaitFor([&] {
-        HWND popup = ::FindWindowA("#32768", nullptr);
-        return (popup != nullptr && ::IsWindowVisible(popup)) == shows;
-    });
-}
 
 TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
     TestService spin(ServiceDefinition(Named("KeysSpin")).Display("Sp 試験 検索"));
