@@ -7,6 +7,7 @@
 #include "catalogue/RegistryKey.h"
 #include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
+#include "control/ServiceState.h"
 #include "text/AnsiText.h"
 
 namespace rondel {
@@ -105,7 +106,33 @@ DependencyLists LookUpDependencies(Platform system, const std::string& serviceNa
             lists.readErrors.push_back({serviceName, error.what()});
         }
     }
+    IServiceControlManager& services = system.services;
+    uint32_t error = 0;
+    const ServiceHandle manager = services.OpenManager(kScManagerConnect, error);
+    for (const auto& [list, states] : {std::pair{&lists.dependencies, &lists.dependencyStates},
+                                       std::pair{&lists.dependents, &lists.dependentStates}}) {
+        for (const ServiceEntry& entry : list->entries) {
+            ListedState state;
+            if (manager) {
+                const ServiceHandle service =
+                    services.OpenServiceByName(manager.get(), entry.serviceName, kServiceQueryStatus, error);
+                ServiceStatus status;
+                if (service && services.QueryStatus(service.get(), status) == 0) state.currentState = status.currentState;
+                state.exists = service || error != kErrorServiceDoesNotExist;
+            }
+            states->push_back(state);
+        }
+    }
     return lists;
+}
+
+std::string DependencyDisplayText(const ServiceEntry& entry, const ListedState& state) {
+    ServiceEntry shown = entry;
+    if (!state.exists) shown.displayName = "（存在しません）";
+    std::string text = MakeServiceDisplayText(shown);
+    const std::string word = state.exists ? StateWord(state.currentState) : std::string();
+    if (!word.empty()) text.insert(std::min(text.find("\r\n"), text.size()), "　（" + word + "）");
+    return text;
 }
 
 }  // namespace rondel

@@ -38,17 +38,33 @@ void ListDependencies(platform::Platform& system, const std::string& serviceName
 void ListDependents(platform::Platform& system, const std::string& serviceName, StateList& list,
                     const DependencyIcons& icons, std::vector<ServiceReadError>& readErrors);
 
+// What the manager says of a listed service: its exact state, or that it does not exist.
+struct ListedState {
+    uint32_t currentState = 0;  // 0 when it could not be asked
+    bool exists = true;         // false: the manager knows no service of the name (1060)
+    bool operator==(const ListedState&) const = default;
+};
+
 // Both lists of one service, as the dependencies window shows them.
 struct DependencyLists {
     StateList dependencies;  // the services it depends on
     StateList dependents;    // the services that depend on it
+    // What the manager said of each entry, in the lists' order.
+    std::vector<ListedState> dependencyStates;
+    std::vector<ListedState> dependentStates;
     // What the lookups met: the listed services' registry errors, and a list's own error (its
     // list then stays empty; the other is looked up all the same).
     std::vector<ServiceReadError> readErrors;
 };
 
-// Looks both lists up, each with an image list of its own.
+// Looks both lists up, each with an image list of its own, and what the manager says of each
+// listed service.
 DependencyLists LookUpDependencies(platform::Platform system, const std::string& serviceName,
                                    const DependencyIcons& icons);
+
+// How the dependencies window shows a listed service: the three lines of its display text, its
+// state after the first ("…（実行中）"), and a service that does not exist as such
+// ("[ name ] （存在しません）").
+std::string DependencyDisplayText(const ServiceEntry& entry, const ListedState& state);
 
 }  // namespace rondel

@@ -42,6 +42,11 @@ ServiceDetailsShown ReadDetailsShown(Platform& system, const std::string& servic
     return shown;
 }
 
+std::string StateWord(uint32_t currentState) {
+    constexpr const char* kWords[] = {"停止", "開始処理中", "停止処理中", "実行中", "再開処理中", "一時停止処理中", "一時停止"};
+    return currentState >= 1 && currentState <= 7 ? kWords[currentState - 1] : "";
+}
+
 ServiceStatus QueryCurrentStatus(Platform& system, const std::string& serviceName) {
     IServiceControlManager& services = system.services;
     uint32_t error = 0;

@@ -32,6 +32,9 @@ ServiceDetailsShown ReadRegistryDetailsShown(platform::Platform& system, const s
 ServiceDetailsShown ReadDetailsShown(platform::Platform& system, const std::string& serviceName,
                                      std::string& readError);
 
+// A service's exact state as a word ("実行中", "停止処理中"...); empty for a state outside 1 to 7.
+std::string StateWord(uint32_t currentState);
+
 // The service's status as the manager reports it now; all zeros when it cannot be had.
 platform::ServiceStatus QueryCurrentStatus(platform::Platform& system, const std::string& serviceName);
 

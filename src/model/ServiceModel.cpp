@@ -46,10 +46,6 @@ std::string TimeText(int hour, int minute, int second) {
 
 std::string ListedAtText(int hour, int minute, int second) { return "最終更新 " + TimeText(hour, minute, second); }
 
-std::string StateWord(uint32_t currentState) {
-    constexpr const char* kWords[] = {"停止", "開始処理中", "停止処理中", "実行中", "再開処理中", "一時停止処理中", "一時停止"};
-    return currentState >= 1 && currentState <= 7 ? kWords[currentState - 1] : "";
-}
 
 namespace {
 

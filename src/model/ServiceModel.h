@@ -52,8 +52,6 @@ std::string ListedAtText(int hour, int minute, int second);
 // A time of day as the status bar says it: "9:05:07".
 std::string TimeText(int hour, int minute, int second);
 
-// A service's exact state as a word ("実行中", "停止処理中"...); empty for a state outside 1 to 7.
-std::string StateWord(uint32_t currentState);
 
 // The details panel's labels, in its order (the memo has none on the panel, "サービスの説明" in the
 // copies).

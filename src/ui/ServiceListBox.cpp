@@ -22,6 +22,11 @@ void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& 
     std::vector<std::string> texts;
     texts.reserve(entries.size());
     for (const ServiceEntry& entry : entries) texts.push_back(MakeServiceDisplayText(entry));
+    ShowServiceList(listBox, texts, icons, glyphs);
+}
+
+void ShowServiceList(TGraphicListBox& listBox, const std::vector<std::string>& texts,
+                     const platform::IImageList* icons, TImageList& glyphs) {
     const HIMAGELIST shown = icons != nullptr ? reinterpret_cast<HIMAGELIST>(icons->NativeHandle()) : nullptr;
     if (glyphs.Handle() != shown || listBox.Glyphs() == nullptr) {
         // The list box lets go of the old image list before its view changes.

@@ -19,5 +19,8 @@ void ApplyServiceListLook(TGraphicListBox& listBox);
 // the list is never empty meanwhile and the first item shown stays where it was.
 void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,
                      const platform::IImageList* icons, TImageList& glyphs);
+// The same with the items' texts given.
+void ShowServiceList(TGraphicListBox& listBox, const std::vector<std::string>& texts,
+                     const platform::IImageList* icons, TImageList& glyphs);
 
 }  // namespace rondel

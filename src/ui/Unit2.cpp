@@ -88,8 +88,17 @@ void TForm2::FormCreate() {
     for (TLabel* label : {&LL_BaseName, &LL_DependTo, &LL_DependFrom})
         label->SetBounds(label->Left(), label->Top(), label->TextExtent(0).cx, Scale(kLabelHeight));
 
-    ShowServiceList(GLB_DependTo, lists_.dependencies.entries, lists_.dependencies.images.get(), glyphsTo_);
-    ShowServiceList(GLB_DependFrom, lists_.dependents.entries, lists_.dependents.images.get(), glyphsFrom_);
+    // Each service with what the manager says of it: its state, or that it does not exist.
+    const auto texts = [](const StateList& list, const std::vector<ListedState>& states) {
+        std::vector<std::string> shown;
+        for (std::size_t k = 0; k < list.entries.size(); ++k)
+            shown.push_back(DependencyDisplayText(list.entries[k], k < states.size() ? states[k] : ListedState{}));
+        return shown;
+    };
+    ShowServiceList(GLB_DependTo, texts(lists_.dependencies, lists_.dependencyStates), lists_.dependencies.images.get(),
+                    glyphsTo_);
+    ShowServiceList(GLB_DependFrom, texts(lists_.dependents, lists_.dependentStates), lists_.dependents.images.get(),
+                    glyphsFrom_);
     // An odd registry value is told once the window shows.
     if (!lists_.readErrors.empty()) ShowErrorLater(lists_.readErrors.front().message);
     CenterOnScreen();

@@ -109,7 +109,11 @@ TEST(DependenciesWindow, ListsTextsIconsLayoutKeyboardAndTheJump) {
     const HWND upper = d.Control(kIdDependTo);
     const std::vector<std::string> items = ListItems(upper);
     ASSERT_EQ(items.size(), 4u) << "the name given twice in different case counts once";
-    EXPECT_EQ(items[0], "[ " + missing + " ] \r\n　　会社：\r\n　　説明：") << "no key: empty texts, first by its empty name";
+    EXPECT_EQ(items[0], "[ " + missing + " ] （存在しません）\r\n　　会社：\r\n　　説明：")
+        << "no such service: said so, first by its empty name";
+    const std::string alphaItem = items[static_cast<std::size_t>(ListItemOf(upper, alpha.Name()))];
+    EXPECT_EQ(alphaItem.substr(0, alphaItem.find("\r\n")), "[ " + alpha.Name() + " ] 試験 依存 A　（停止）")
+        << "each with its state";
     EXPECT_EQ(ListItemOf(upper, zetaLower), -1) << "spelled as met first";
     EXPECT_LT(ListItemOf(upper, alpha.Name()), ListItemOf(upper, zeta.Name()));
     EXPECT_EQ(ListItems(d.Control(kIdDependFrom)).size(), 0u) << "nothing depends on it";

@@ -78,6 +78,18 @@ TEST_F(DependencyTest, DependenciesOnceEachSortedWithTheirIcons) {
     ListDependencies(system, "Main", list, icons, errors);
     EXPECT_EQ(list.items.size(), 4u);
     EXPECT_EQ(list.images->Count(), 4);
+
+    // As the window shows them: each with its state; one the manager does not know, as such.
+    const DependencyLists both = LookUpDependencies(system, "Main", icons);
+    EXPECT_EQ(both.dependencyStates, (std::vector<ListedState>{{0, false}, {kServiceRunning, true}, {kServiceStopped, true},
+                                                               {kServiceRunning, true}}));
+    std::vector<std::string> shown;
+    for (std::size_t k = 0; k < both.dependencies.entries.size(); ++k)
+        shown.push_back(DependencyDisplayText(both.dependencies.entries[k], both.dependencyStates[k]));
+    EXPECT_EQ(shown[0], "[ Missing ] （存在しません）\r\n　　会社：\r\n　　説明：");
+    EXPECT_EQ(shown[1].substr(0, shown[1].find("\r\n")), "[ alpha ] A サービス　（実行中）");
+    EXPECT_EQ(shown[2].substr(0, shown[2].find("\r\n")), "[ Zeta ] Z サービス　（停止）");
+    EXPECT_EQ(machine.services.OpenHandles(), 0);
 }
 
 TEST_F(DependencyTest, OddDependOnServiceValues) {
