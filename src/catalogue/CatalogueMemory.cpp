@@ -43,7 +43,7 @@ void CatalogueMemory::BeginBuild() {
 }
 
 ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors,
-                                            std::vector<std::string>* dependsOn) {
+                                            ServiceKeyExtras* extras) {
     auto known = keys_.find(serviceName);
     if (known == keys_.end()) {
         KeyRead read;
@@ -52,7 +52,7 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
         if (const auto stamp = stamps_.find(AsciiLower(serviceName)); stamp != stamps_.end())
             read.lastWrite = stamp->second;
         try {
-            read.opened = ReadServiceKey(system_, read.entry, &read.dependsOn);
+            read.opened = ReadServiceKey(system_, read.entry, &read.extras);
         } catch (const RegistryError& error) {
             read.error = error.what();
         }
@@ -60,7 +60,7 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     }
     const KeyRead& read = known->second;
     ServiceEntry entry = read.entry;
-    if (dependsOn != nullptr) *dependsOn = read.dependsOn;
+    if (extras != nullptr) *extras = read.extras;
     if (read.error) {
         errors.push_back({serviceName, *read.error});
     } else if (read.opened) {
@@ -71,11 +71,11 @@ ServiceEntry CatalogueMemory::ListedService(const std::string& serviceName, std:
     return entry;
 }
 
-bool CatalogueMemory::SameAs(Listed listed, DependsOn dependsOn, std::optional<uint64_t> shown) {
-    const bool same = shown.value_or(builds_) == builds_ && listed_ == listed && dependsOn_ == dependsOn &&
+bool CatalogueMemory::SameAs(Listed listed, Extras extras, std::optional<uint64_t> shown) {
+    const bool same = shown.value_or(builds_) == builds_ && listed_ == listed && extras_ == extras &&
                       !executables_.ReadAgain();
     listed_ = std::move(listed);
-    dependsOn_ = std::move(dependsOn);
+    extras_ = std::move(extras);
     ++builds_;
     return same;
 }

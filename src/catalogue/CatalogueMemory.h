@@ -31,25 +31,25 @@ public:
     // key costs nothing.
     void BeginBuild();
     // A service as ReadListedService gives it, its key read once while nothing changes; with
-    // dependsOn, the names of its "DependOnService" too.
+    // extras, what the lists keep of its key beside it.
     ServiceEntry ListedService(const std::string& serviceName, std::vector<ServiceReadError>& errors,
-                               std::vector<std::string>* dependsOn = nullptr);
+                               ServiceKeyExtras* extras = nullptr);
     ExecutableCache& Executables() { return executables_; }
 
     // The item texts and icons of each tab in the order met, which numbers this build: true when
     // they are those of build `shown` (none: the build before), that build was the last one and
     // no executable was read again (this build's lists would be the same as its).
-    // The services' dependencies count too.
+    // What the lists keep of the keys counts too.
     using Listed = std::array<std::vector<std::pair<std::string, platform::RawHandle>>, 3>;
-    using DependsOn = std::map<std::string, std::vector<std::string>>;
-    bool SameAs(Listed listed, DependsOn dependsOn, std::optional<uint64_t> shown = std::nullopt);
+    using Extras = std::map<std::string, ServiceKeyExtras>;
+    bool SameAs(Listed listed, Extras extras, std::optional<uint64_t> shown = std::nullopt);
     // The number of the last build (0 before the first).
     uint64_t LastBuild() const { return builds_; }
 
 private:
     struct KeyRead {
         ServiceEntry entry;  // name, display name, type and image path
-        std::vector<std::string> dependsOn;
+        ServiceKeyExtras extras;
         bool opened = false;
         std::optional<std::string> error;
         uint64_t lastWrite = 0;  // the key's, when it was read; 0: not known
@@ -62,7 +62,7 @@ private:
     std::map<std::string, KeyRead> keys_;
     std::map<std::string, uint64_t> stamps_;
     std::optional<Listed> listed_;
-    DependsOn dependsOn_;
+    Extras extras_;
     uint64_t builds_ = 0;
 };
 

@@ -123,17 +123,30 @@ void StateList::Clear() {
     images->Clear();
 }
 
+std::map<std::string, std::vector<std::string>> ServiceCatalogue::DependsOnOf() const {
+    std::map<std::string, std::vector<std::string>> dependsOn;
+    for (const auto& [name, extras] : extras_)
+        if (!extras.dependsOn.empty()) dependsOn[name] = extras.dependsOn;
+    return dependsOn;
+}
+
+const std::string& ServiceCatalogue::DescriptionOf(const std::string& serviceName) const {
+    static const std::string none;
+    const auto found = extras_.find(serviceName);
+    return found != extras_.end() ? found->second.description : none;
+}
+
 void ServiceCatalogue::Clear() {
     for (StateList& list : lists_) list.Clear();
-    dependsOn_.clear();
+    extras_.clear();
 }
 
 void ServiceCatalogue::AddService(const std::string& serviceName, uint32_t currentState, RawHandle defaultIcon,
                                   ExecutableCache& cache, CatalogueMemory* memory, BuildResult& result) {
-    std::vector<std::string> dependsOn;
-    const ServiceEntry entry = memory != nullptr ? memory->ListedService(serviceName, result.readErrors, &dependsOn)
+    ServiceKeyExtras extras;
+    const ServiceEntry entry = memory != nullptr ? memory->ListedService(serviceName, result.readErrors, &extras)
                                                  : ReadListedService(system_, serviceName, result.readErrors, &cache);
-    if (!dependsOn.empty()) dependsOn_[serviceName] = std::move(dependsOn);
+    if (!(extras == ServiceKeyExtras{})) extras_[serviceName] = std::move(extras);
     const RawHandle icon = cache.IconOf(entry.executablePath);
     found_[TabOfState(currentState)].push_back(MakeFoundService(entry, icon ? icon : defaultIcon));
 }
@@ -245,7 +258,7 @@ BuildResult ServiceCatalogue::BuildServiceLists(RawHandle defaultIcon, Catalogue
         CatalogueMemory::Listed listed;
         for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab})
             for (const FoundService& found : found_[tab]) listed[tab].emplace_back(found.item, found.icon);
-        const bool same = memory->SameAs(std::move(listed), dependsOn_, shown);
+        const bool same = memory->SameAs(std::move(listed), extras_, shown);
         result.build = memory->LastBuild();
         if (same && result.Complete()) {
             result.unchanged = true;

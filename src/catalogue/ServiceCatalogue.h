@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/ServiceDetails.h"
 #include "catalogue/ServiceEntry.h"
 #include "platform/Platform.h"
 
@@ -98,10 +99,12 @@ public:
     // Empties the three lists and their image lists.
     void Clear();
 
-    // Which services each listed service depends on ("DependOnService"), by its name; filled by
-    // builds with a memory.
-    using DependsOn = std::map<std::string, std::vector<std::string>>;
-    const DependsOn& DependsOnOf() const { return dependsOn_; }
+    // What the lists keep of each listed service's key (ServiceKeyExtras), by its name; filled by
+    // builds with a memory. Which services each depends on, and its description ("" for none).
+    using Extras = std::map<std::string, ServiceKeyExtras>;
+    const Extras& ExtrasOf() const { return extras_; }
+    std::map<std::string, std::vector<std::string>> DependsOnOf() const;
+    const std::string& DescriptionOf(const std::string& serviceName) const;
 
     // Appends every Win32 service to the list of its state, then sorts the three lists.
     // defaultIcon stands in for an executable without an icon. With a memory, what has not
@@ -121,7 +124,7 @@ private:
     platform::Platform system_;
     std::array<StateList, 3> lists_;
     std::array<std::vector<FoundService>, 3> found_;  // the cache's or the default icon
-    DependsOn dependsOn_;
+    Extras extras_;
 };
 
 }  // namespace rondel

@@ -157,16 +157,23 @@ void ReadServiceInfo(Platform& system, ServiceEntry& entry, ExecutableCache* cac
     entry.description = strings.description;
 }
 
-bool ReadServiceKey(Platform& system, ServiceEntry& entry, std::vector<std::string>* dependsOn) {
+bool ReadServiceKey(Platform& system, ServiceEntry& entry, ServiceKeyExtras* extras) {
     // Read rights only: the keys of protected services refuse full access even to administrators.
     RegistryKey key(system.registry, kHkeyLocalMachine);
     if (!key.OpenKey(ServiceKeyPath(entry.serviceName), kKeyRead)) return false;
 
-    if (dependsOn != nullptr && key.ValueExists("DependOnService")) {
+    // A value of another kind is left out here; the dependencies window and the details panel
+    // report it.
+    if (extras != nullptr && key.ValueExists("DependOnService")) {
         try {
-            *dependsOn = DependOnServiceNames(key.ReadBinaryData("DependOnService", kLongestDependOnService));
+            extras->dependsOn = DependOnServiceNames(key.ReadBinaryData("DependOnService", kLongestDependOnService));
         } catch (const RegistryError&) {
-            // A value of another kind names nothing here; the dependencies window reports it.
+        }
+    }
+    if (extras != nullptr && key.ValueExists("Description")) {
+        try {
+            extras->description = ResolveIndirectString(system.shell, key.ReadString("Description"));
+        } catch (const RegistryError&) {
         }
     }
     entry.displayName = ResolveIndirectString(system.shell, key.ReadString("DisplayName"));

@@ -82,11 +82,19 @@ private:
 // empty strings and type 0. A registry value of the wrong kind raises RegistryError; the
 // fields read before it keep their values.
 void ReadServiceInfo(platform::Platform& system, ServiceEntry& entry, ExecutableCache* cache = nullptr);
+// What a list keeps of a service's key beyond its entry: the services it depends on
+// ("DependOnService") and its description ("Description", an indirect text resolved), for the
+// dependents of a stop and for the filter. A value of another kind leaves its part empty.
+struct ServiceKeyExtras {
+    std::vector<std::string> dependsOn;
+    std::string description;
+    bool operator==(const ServiceKeyExtras&) const = default;
+};
+
 // Its key's part: display name, type and the image path (as executablePath), the other fields
-// left as they are; with dependsOn, the names of its "DependOnService" too (none when the value
-// is missing or of a string or integer type). False when the key does not open; RegistryError as
+// left as they are; with extras, those too. False when the key does not open; RegistryError as
 // above.
-bool ReadServiceKey(platform::Platform& system, ServiceEntry& entry, std::vector<std::string>* dependsOn = nullptr);
+bool ReadServiceKey(platform::Platform& system, ServiceEntry& entry, ServiceKeyExtras* extras = nullptr);
 
 // The names of a "DependOnService" value, read as raw bytes: NUL-terminated names up to the
 // first empty one or the end of the data, whichever comes first. A last name without its NUL

@@ -68,6 +68,11 @@ void TGraphicListBox::SetGlyphs(const TImageList* glyphs) {
     UpdateItemHeight();
 }
 
+int TGraphicListBox::GlyphIndexOf(int index) const {
+    if (glyphIndices_.empty()) return index;
+    return index >= 0 && index < static_cast<int>(glyphIndices_.size()) ? glyphIndices_[static_cast<std::size_t>(index)] : -1;
+}
+
 void TGraphicListBox::SetLayout(TButtonLayout layout) {
     layout_ = layout;
     UpdateItemHeight();
@@ -148,13 +153,14 @@ void TGraphicListBox::PaintItem(int index, const RECT& rect, std::uint16_t state
         composition.TextOut(x, places.textTop + k * sizes.lineHeight, std::string(VisibleRun(lines[k], x, shown.right)));
 
     // An item past the end of the glyphs keeps the glyph's room, showing the background.
-    if (glyphs_ != nullptr && index < glyphs_->Count()) {
+    const int glyphIndex = GlyphIndexOf(index);
+    if (glyphs_ != nullptr && glyphIndex >= 0 && glyphIndex < glyphs_->Count()) {
         const ItemBox& at = places.glyph;
         TBitmap glyph(sizes.glyphWidth, sizes.glyphHeight);
         glyph.Canvas().Brush().Assign(composition.Brush());
         glyph.Canvas().SetCopyMode(SRCCOPY);
         glyph.Canvas().FillRect(RECT{0, 0, sizes.glyphWidth, sizes.glyphHeight});
-        glyphs_->Draw(glyph.Canvas(), 0, 0, index);
+        glyphs_->Draw(glyph.Canvas(), 0, 0, glyphIndex);
         const ItemBox& gap = places.gap;
         if (gap.right > gap.left) composition.FillRect(RECT{gap.left, gap.top, gap.right, gap.bottom});
         composition.CopyRect(RECT{at.left, at.top, at.right, at.bottom}, glyph.Canvas(),

@@ -42,6 +42,11 @@ public:
     // Image i belongs to item i. Not owned: the list must outlive its use here.
     const TImageList* Glyphs() const { return glyphs_; }
     void SetGlyphs(const TImageList* glyphs);
+    // For a list that shows some of its image list's items (a filter): image images[i] belongs
+    // to item i. Empty: image i to item i.
+    void SetGlyphIndices(std::vector<int> images) { glyphIndices_ = std::move(images); }
+    // The image of item index.
+    int GlyphIndexOf(int index) const;
     TButtonLayout Layout() const { return layout_; }
     void SetLayout(TButtonLayout layout);
     TColor SelectedColor() const { return selectedColor_; }
@@ -82,6 +87,7 @@ private:
     bool flat_ = false;
     TColor focusedColor_;
     TFont focusedFont_;
+    std::vector<int> glyphIndices_;
     const TImageList* glyphs_ = nullptr;
     TButtonLayout layout_ = blGlyphLeft;
     TColor selectedColor_;

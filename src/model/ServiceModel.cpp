@@ -95,6 +95,7 @@ void ServiceModel::TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalog
     const ServiceEntry* selected = Selected();
     const std::string name = selected != nullptr ? selected->serviceName : std::string();
     catalogue_ = std::move(catalogue);
+    ApplyFilter();
     selected_ = -1;
     if (name.empty()) return;
     for (const ServiceTab tab : {kRunningTab, kStoppedTab, kPausedTab}) {
@@ -110,9 +111,52 @@ void ServiceModel::TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalog
 
 const StateList* ServiceModel::List(ServiceTab tab) const { return catalogue_ ? &catalogue_->List(tab) : nullptr; }
 
-const std::vector<ServiceEntry>& ServiceModel::Entries(ServiceTab tab) const {
+const std::vector<ServiceEntry>& ServiceModel::AllEntries(ServiceTab tab) const {
     static const std::vector<ServiceEntry> none;
     return catalogue_ ? catalogue_->List(tab).entries : none;
+}
+
+const std::vector<ServiceEntry>& ServiceModel::Entries(ServiceTab tab) const {
+    return filter_.empty() ? AllEntries(tab) : kept_[tab];
+}
+
+int ServiceModel::ImageOf(ServiceTab tab, int index) const {
+    if (filter_.empty()) return index;
+    const std::vector<int>& images = keptImages_[tab];
+    return index >= 0 && index < static_cast<int>(images.size()) ? images[static_cast<std::size_t>(index)] : -1;
+}
+
+void ServiceModel::ApplyFilter() {
+    for (const ServiceTab tab : {kRunningTab, kPausedTab, kStoppedTab}) {
+        kept_[tab].clear();
+        keptImages_[tab].clear();
+        if (filter_.empty() || !catalogue_) continue;
+        const std::vector<ServiceEntry>& all = AllEntries(tab);
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            const ServiceEntry& e = all[k];
+            const bool holds = ContainsNoCase(e.serviceName, filter_) || ContainsNoCase(e.displayName, filter_) ||
+                               ContainsNoCase(e.company, filter_) || ContainsNoCase(e.description, filter_) ||
+                               ContainsNoCase(catalogue_->DescriptionOf(e.serviceName), filter_);
+            if (!holds) continue;
+            kept_[tab].push_back(e);
+            keptImages_[tab].push_back(static_cast<int>(k));
+        }
+    }
+}
+
+void ServiceModel::Reselect(const std::string& serviceName) {
+    const int index = serviceName.empty() ? -1 : IndexOf(currentTab_, serviceName);
+    if (index >= 0) selected_ = index;
+    else Select(-1);
+}
+
+void ServiceModel::SetFilter(const std::string& text) {
+    const ServiceEntry* selected = Selected();
+    const std::string name = selected != nullptr ? selected->serviceName : std::string();
+    filter_ = text;
+    ApplyFilter();
+    selected_ = -1;
+    Reselect(name);
 }
 
 void ServiceModel::ShowTab(ServiceTab tab) {
@@ -272,7 +316,7 @@ std::vector<std::string> ServiceModel::RunningDependents() const {
     if (selected == nullptr || !catalogue_) return {};
     std::set<std::string> running;
     for (const ServiceTab tab : {kRunningTab, kPausedTab})
-        for (const ServiceEntry& entry : Entries(tab)) running.insert(AsciiLower(entry.serviceName));
+        for (const ServiceEntry& entry : AllEntries(tab)) running.insert(AsciiLower(entry.serviceName));
     return DependentsToStop(selected->serviceName, catalogue_->DependsOnOf(),
                             [&running](const std::string& name) { return running.count(AsciiLower(name)) != 0; });
 }

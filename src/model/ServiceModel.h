@@ -7,6 +7,7 @@
 // session under the main window changes it on one thread only, with what its jobs brought back.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -86,10 +87,23 @@ public:
     // nothing selected in the tab shown.
     void TakeCatalogue(std::shared_ptr<const ServiceCatalogue> catalogue);
     const std::shared_ptr<const ServiceCatalogue>& Catalogue() const { return catalogue_; }
-    // Entry k of a tab is item k of its list; empty before the first catalogue.
+    // The entries the tab shows (those the filter keeps): entry k is item k of its list; empty
+    // before the first catalogue.
     const std::vector<ServiceEntry>& Entries(ServiceTab tab) const;
+    // Every entry of the tab's list, whatever the filter.
+    const std::vector<ServiceEntry>& AllEntries(ServiceTab tab) const;
+    // The image of shown entry index in the tab's image list.
+    int ImageOf(ServiceTab tab, int index) const;
     // The tab's list with its icons (image k belongs to entry k); null before the first catalogue.
     const StateList* List(ServiceTab tab) const;
+
+    // ---------------------------------------------------------------- the filter
+    // Keeps in each tab only the services whose service name, display name, company, file
+    // description or registry description holds text (ASCII letters in any case, double-byte
+    // characters whole); an empty text keeps them all. The selected service stays selected while
+    // it is kept; else nothing is.
+    void SetFilter(const std::string& text);
+    const std::string& Filter() const { return filter_; }
 
     // ---------------------------------------------------------------- tab and selection
     ServiceTab CurrentTab() const { return currentTab_; }
@@ -158,7 +172,15 @@ public:
     std::string DetailsText() const;
 
 private:
+    // The shown entries of each tab anew, from the lists and the filter.
+    void ApplyFilter();
+    // Selects the named service in the tab shown when it is there, else nothing.
+    void Reselect(const std::string& serviceName);
+
     std::shared_ptr<const ServiceCatalogue> catalogue_;
+    std::string filter_;
+    std::array<std::vector<ServiceEntry>, 3> kept_;  // with a filter: the entries it keeps
+    std::array<std::vector<int>, 3> keptImages_;     // and their images
     ServiceTab currentTab_ = kRunningTab;
     int selected_ = -1;
     bool statusKnown_ = false;

@@ -126,6 +126,13 @@ std::optional<std::string> ServiceSession::View(const ServiceEntry& service) {
     return missingServiceText_;
 }
 
+void ServiceSession::SetFilter(const std::string& text) {
+    if (text == model_.Filter()) return;
+    ++inputs_;
+    model_.SetFilter(text);
+    Changed();
+}
+
 void ServiceSession::ChooseStartType(int item) {
     ++inputs_;
     model_.ChooseStartType(item);

@@ -126,6 +126,8 @@ public:
     // that does not exist (any more) says so.
     std::optional<std::string> View(const ServiceEntry& service);
     void ChooseStartType(int item);
+    // The filter's text (ServiceModel::SetFilter).
+    void SetFilter(const std::string& text);
 
     // Starts a request about the selected service (none for Refresh and HomePage). Refused
     // (false) while another is under way, or when the model does not allow it now. From the

@@ -346,7 +346,8 @@ bool ServiceSession::SaveList(const std::string& file, bool fromMenu) {
         return true;
     }
     if (!model_.Catalogue() || !BeginRequest({RequestKind::SaveList, {}})) return false;
-    const TabEntries tabs{model_.Entries(kRunningTab), model_.Entries(kPausedTab), model_.Entries(kStoppedTab)};
+    // Every service of the three tabs, whatever the filter shows.
+    const TabEntries tabs{model_.AllEntries(kRunningTab), model_.AllEntries(kPausedTab), model_.AllEntries(kStoppedTab)};
     // A save under way when the window closes is carried through; its failure is still told.
     return Launch<std::string>(
         Lane::Request,

@@ -92,4 +92,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    if (part.empty()) return true;
+    for (std::size_t i = 0; i + part.size() <= text.size(); i += CharLength(text, i))
+        if (StartsWithNoCase(text.substr(i), part)) return true;
+    return false;
+}
+
 }  // namespace rondel

@@ -52,5 +52,8 @@ std::string AsciiLower(std::string_view text);
 // Whether text begins with prefix, ASCII letters compared without regard to case and
 // double-byte characters compared whole (their trail bytes are never letters).
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+// Whether text holds part at the start of one of its characters, compared as StartsWithNoCase
+// does; an empty part is held by every text.
+bool ContainsNoCase(std::string_view text, std::string_view part);
 
 }  // namespace rondel

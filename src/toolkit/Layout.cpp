@@ -1,5 +1,7 @@
 #include "toolkit/Layout.h"
 
+#include <algorithm>
+
 namespace rondel {
 
 TLayoutBatch::TLayoutBatch(int expectedMoves) : batch_(::BeginDeferWindowPos(expectedMoves)) {}
@@ -36,6 +38,12 @@ RECT DockBottom(RECT& area, int height) {
     RECT band = area;
     band.top = area.bottom - height;
     area.bottom = band.top;
+    return band;
+}
+
+RECT DockTop(RECT& area, int height) {
+    const RECT band{area.left, area.top, area.right, std::min(area.top + height, area.bottom)};
+    area.top = band.bottom;
     return band;
 }
 

@@ -28,5 +28,7 @@ private:
 
 // Takes a band of height off the bottom of area and returns it.
 RECT DockBottom(RECT& area, int height);
+// The same off the top.
+RECT DockTop(RECT& area, int height);
 
 }  // namespace rondel

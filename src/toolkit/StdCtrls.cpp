@@ -51,6 +51,24 @@ void TEdit::SetReadOnly(bool readOnly) {
     if (HandleAllocated()) ::SendMessageA(Handle(), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
 }
 
+LRESULT TEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnEscape) {
+        const auto* asked = reinterpret_cast<const MSG*>(lParam);
+        if (message == WM_GETDLGCODE && asked != nullptr && asked->message == WM_KEYDOWN && asked->wParam == VK_ESCAPE)
+            return DefaultHandler(message, wParam, lParam) | DLGC_WANTMESSAGE;
+        if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+            OnEscape();
+            return 0;
+        }
+        if (message == WM_CHAR && wParam == VK_ESCAPE) return 0;  // no beep for it
+    }
+    return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+void TEdit::CommandNotification(WORD code) {
+    if (code == EN_CHANGE && OnChange) OnChange();
+}
+
 void TEdit::FillCreateParams(CreateParams& params) const {
     params.systemClass = "EDIT";
     params.caption = text_;

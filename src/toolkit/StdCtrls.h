@@ -50,8 +50,16 @@ public:
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
 
+    // The user changed the text.
+    std::function<void()> OnChange;
+    // When set, Esc in the field is the field's own: it is handed here, never to the form's
+    // cancel button.
+    std::function<void()> OnEscape;
+
 protected:
     void FillCreateParams(CreateParams& params) const override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void CommandNotification(WORD code) override;
     virtual DWORD EditStyle() const { return ES_AUTOHSCROLL; }
 
 private:

@@ -15,6 +15,7 @@ inline constexpr int kEditHeight = 20;
 inline constexpr int kCommandButtonWidth = 120;
 inline constexpr int kCommandButtonHeight = 25;
 inline constexpr int kButtonBarHeight = 28;
+inline constexpr int kFilterBarHeight = 24;
 inline constexpr int kStartListWidth = 89;
 // Tall enough for the three items when the list is open.
 inline constexpr int kStartListOpenHeight = 120;

@@ -77,6 +77,18 @@ void TForm1::SetUpControls() {
     ApplyServiceListLook(GLB_List);
     GLB_List.OnClick = [this] { GLB_ListClick(); };
 
+    PL_Filter.SetParent(*this, kIdFilterPanel);
+    PL_Filter.SetVisible(false);
+    LL_Filter.SetParent(PL_Filter, kIdFilterLabel);
+    LL_Filter.SetCaption("絞り込み");
+    LL_Filter.SetBounds(Scale(4), Scale(6), Scale(48), Scale(kLabelHeight));
+    ED_Filter.SetParent(PL_Filter, kIdFilter);
+    ED_Filter.SetBounds(Scale(56), Scale(2), Scale(200), Scale(kEditHeight));
+    ED_Filter.OnChange = [this] { session_->SetFilter(ED_Filter.Text()); };
+    ED_Filter.OnEscape = [this] { CloseFilter(); };
+    LL_FilterCount.SetParent(PL_Filter, kIdFilterCount);
+    LL_FilterCount.SetBounds(Scale(264), Scale(6), Scale(360), Scale(kLabelHeight));
+
     PL_Btn.SetParent(*this, kIdButtonPanel);
     struct Command {
         TBitBtn& button;
@@ -177,7 +189,8 @@ void TForm1::SetUpControls() {
                      ACCEL{FVIRTKEY | FCONTROL, VK_TAB, kCmdNextTab},
                      ACCEL{FVIRTKEY | FCONTROL, VK_NEXT, kCmdNextTab},
                      ACCEL{FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, kCmdPreviousTab},
-                     ACCEL{FVIRTKEY | FCONTROL, VK_PRIOR, kCmdPreviousTab}});
+                     ACCEL{FVIRTKEY | FCONTROL, VK_PRIOR, kCmdPreviousTab},
+                     ACCEL{FVIRTKEY | FCONTROL, 'F', kCmdFilter}});
     OnCommand = [this](WORD command) { ExecuteCommand(command); };
 
     SetActiveControl(GLB_List);

@@ -54,6 +54,10 @@ enum Form1ControlId : int {
     kIdClose,
     kIdLink,
     kIdStatusBar,
+    kIdFilterPanel,
+    kIdFilterLabel,
+    kIdFilter,
+    kIdFilterCount,
 };
 
 // The commands of the main window's keys and of the list's menu (WM_COMMAND ids).
@@ -73,6 +77,7 @@ enum Form1Command : WORD {
     kCmdStopWithDependents,
     kCmdRestartWithDependents,
     kCmdEndProcess,
+    kCmdFilter,  // Ctrl+F: the filter field
 };
 
 // The smallest outer size of the window, which is also its size at creation.
@@ -100,6 +105,11 @@ public:
     // The controls, in the order of their windows (which is also the keyboard's tab order).
     TTabControl TC_Main;
     TGraphicListBox GLB_List;
+    // Over the list while the filter is open (Ctrl+F): its field and how many services each tab keeps.
+    TPanel PL_Filter;
+    TLabel LL_Filter;
+    TEdit ED_Filter;
+    TLabel LL_FilterCount;
     TPanel PL_Btn;
     TBitBtn BB_Run;
     TBitBtn BB_Stop;
@@ -140,6 +150,9 @@ public:
     void GLB_ListContextPopup(POINT screen);
     void IM_LinkClick();
     void CB_StartChange();
+    // Ctrl+F opens the filter field; Esc in it clears and closes it.
+    void OpenFilter();
+    void CloseFilter();
     void BB_RunClick() { session_->Ask(Request::Start); }
     void BB_StopClick() { session_->Ask(Request::Stop); }
     void BB_SleepClick() { session_->Ask(Request::Pause); }

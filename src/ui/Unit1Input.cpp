@@ -69,6 +69,9 @@ void TForm1::ExecuteCommand(WORD command, bool fromMenu) {
     case kCmdSaveList:
         SaveList(fromMenu);
         break;
+    case kCmdFilter:
+        OpenFilter();
+        break;
     default:
         break;
     }
@@ -122,6 +125,24 @@ void TForm1::IM_LinkClick() {
         return;
     }
     if (AskToVisitHomePage(*this)) session_->Ask(Request::HomePage, true);
+}
+
+void TForm1::OpenFilter() {
+    if (!PL_Filter.Visible()) {
+        PL_Filter.SetVisible(true);
+        AlignControls();
+        ShowSession();
+    }
+    ::SetFocus(ED_Filter.Handle());
+    ::SendMessageA(ED_Filter.Handle(), EM_SETSEL, 0, -1);
+}
+
+void TForm1::CloseFilter() {
+    ED_Filter.SetText("");
+    session_->SetFilter("");
+    ::SetFocus(GLB_List.Handle());
+    PL_Filter.SetVisible(false);
+    AlignControls();
 }
 
 void TForm1::CopyToClipboard(const std::string& text) {

@@ -51,10 +51,11 @@ void TForm1::AlignControls() {
         batch.Place(PL_Base, DockBottom(area, PL_Base.Height()));
         batch.Place(TC_Main, area);
     }
-    // The page lies over the strip's display area.
+    // The page lies over the strip's display area; the filter's bar, while open, over the list.
     RECT page = TC_Main.DisplayRect();
     ::OffsetRect(&page, TC_Main.Left(), TC_Main.Top());
-    TLayoutBatch batch(2);
+    TLayoutBatch batch(3);
+    if (PL_Filter.Visible()) batch.Place(PL_Filter, DockTop(page, Scale(kFilterBarHeight)));
     batch.Place(PL_Btn, DockBottom(page, Scale(kButtonBarHeight)));
     batch.Place(GLB_List, page);
 }

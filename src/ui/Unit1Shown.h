@@ -19,6 +19,8 @@ using IconSource = std::tuple<const void*, int, int>;
 struct TForm1::Shown {
     std::optional<std::string> caption;
     std::shared_ptr<const ServiceCatalogue> catalogue;  // whose lists and icons the list box shows
+    std::optional<std::string> filter;
+    std::optional<std::string> counts;
     std::optional<int> tab;
     std::optional<int> selected;
     std::optional<std::array<std::string, 6>> texts;

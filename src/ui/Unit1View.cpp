@@ -43,6 +43,14 @@ void TForm1::ShowSession() {
     ShowDetails();
     ShowCommands();
     if (Differs(shown_->status, session_->StatusText())) StatusBar1.SetSimpleText(*shown_->status);
+    // How many services each tab keeps, while the filter is open.
+    if (PL_Filter.Visible()) {
+        const ServiceModel& model = session_->Model();
+        const auto count = [&](ServiceTab tab) { return std::to_string(model.Entries(tab).size()); };
+        if (Differs(shown_->counts, "一致: 開始 " + count(kRunningTab) + "　一時停止 " + count(kPausedTab) + "　停止 " +
+                                        count(kStoppedTab)))
+            LL_FilterCount.SetCaption(*shown_->counts);
+    }
     const unsigned interval = followServices_ ? session_->WatchInterval() : 0;
     if (Differs(shown_->watchInterval, interval)) {
         watchTimer_.SetEnabled(false);
@@ -63,11 +71,17 @@ void TForm1::ShowList() {
     const ServiceTab tab = model.CurrentTab();
     const bool otherTab = Differs(shown_->tab, static_cast<int>(tab));
     if (otherTab) TC_Main.SetTabIndex(tab);
-    if (otherTab || shown_->catalogue != model.Catalogue()) {
+    const bool otherFilter = Differs(shown_->filter, model.Filter());
+    if (otherTab || otherFilter || shown_->catalogue != model.Catalogue()) {
         const StateList* list = model.List(tab);
         // Another tab's list starts at its top; the same tab's keeps its scroll position.
         if (otherTab) GLB_List.SetItemIndex(-1);
-        ShowServiceList(GLB_List, model.Entries(tab), list != nullptr ? list->images.get() : nullptr, listGlyphs_);
+        const std::vector<ServiceEntry>& entries = model.Entries(tab);
+        std::vector<int> images;
+        if (!model.Filter().empty())
+            for (int k = 0; k < static_cast<int>(entries.size()); ++k) images.push_back(model.ImageOf(tab, k));
+        GLB_List.SetGlyphIndices(std::move(images));
+        ShowServiceList(GLB_List, entries, list != nullptr ? list->images.get() : nullptr, listGlyphs_);
         if (otherTab) GLB_List.SetTopIndex(0);
         // Shown until the list box has let go of its icons.
         shown_->catalogue = model.Catalogue();
@@ -95,7 +109,8 @@ void TForm1::ShowDetails() {
     // The icon of the item selected, from the image list the list box draws from.
     const IconSource source{model.Catalogue().get(), model.CurrentTab(), model.SelectedIndex()};
     if (Differs(shown_->icon, source)) {
-        const unique_hicon icon = selected != nullptr ? listGlyphs_.GetIcon(model.SelectedIndex()) : unique_hicon();
+        const unique_hicon icon =
+            selected != nullptr ? listGlyphs_.GetIcon(model.ImageOf(model.CurrentTab(), model.SelectedIndex())) : unique_hicon();
         IM_Icon.SetIcon(icon.get());
     }
     // With nothing selected the list shows "無効", as the empty panel always has.

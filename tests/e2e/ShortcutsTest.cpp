@@ -193,5 +193,36 @@ TEST(Shortcuts, RestartWaitsForTheStopWithoutFreezingTheWindow) {
     EXPECT_TRUE(w.Enabled(kIdStop));
 }
 
+// Ctrl+F opens the filter over the list: what is typed keeps, in each tab, the services that hold
+// it, and the bar tells how many; Esc in the field clears and closes it, and stops nothing.
+TEST(Shortcuts, CtrlFFiltersTheTabsAndEscInTheFieldClearsItAndStopsNothing) {
+    TestService one(ServiceDefinition(Named("FiltOne")).Display("試験 絞り込み 一"));
+    TestService two(ServiceDefinition(Named("FiltTwo")).Display("試験 絞り込み 二"));
+    for (TestService* s : {&one, &two}) {
+        ASSERT_EQ(s->CreateError(), 0u);
+        ASSERT_EQ(s->StartAndWait(), 0u);
+    }
+    RondelWindow w;
+    ASSERT_TRUE(w.Select(one.Name()));
+    const std::size_t all = w.Items().size();
+    ASSERT_FALSE(::IsWindowVisible(w.Control(kIdFilterPanel))) << "closed, it takes no room";
+
+    w.Press({VK_CONTROL, 'F'});
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(w.Control(kIdFilterPanel)) && w.Focus() == w.Control(kIdFilter); }));
+    for (const WORD key : {'F', 'I', 'L', 'T', 'O'}) w.Press({key});
+    ASSERT_TRUE(WaitFor([&] { return w.Items().size() == 1 && w.ItemOf(one.Name()) == 0; })) << w.Items().size();
+    EXPECT_EQ(w.Selected(), 0) << "the selected service, still kept, stays selected";
+    EXPECT_EQ(w.Text(kIdFilterCount).rfind("一致: 開始 1　", 0), 0u) << w.Text(kIdFilterCount);
+    EXPECT_LT(BoundsOf(w.Control(kIdFilterPanel)).bottom, BoundsOf(w.Control(kIdList)).top + 1) << "above the list";
+
+    w.Press({VK_ESCAPE});
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(w.Control(kIdFilterPanel)); }));
+    EXPECT_TRUE(WaitFor([&] { return w.Items().size() == all; }));
+    EXPECT_EQ(w.Focus(), w.Control(kIdList));
+    ::Sleep(500);
+    EXPECT_EQ(one.State(), DWORD{SERVICE_RUNNING}) << "Esc in the field stops no service";
+    EXPECT_TRUE(w.Idle());
+}
+
 }  // namespace
 }  // namespace rondel::e2e

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FakePlatform.h"
+#include "catalogue/CatalogueMemory.h"
 #include "model/ServiceModel.h"
 
 namespace rondel {
@@ -211,6 +212,58 @@ TEST_F(ModelTest, DetailsThatCannotBeReadKeepTheClickedService) {
         EXPECT_EQ(model.ChosenStartValue(), 2u) << c.name;
         EXPECT_EQ(model.Commands().update, model.Commands().startType) << c.name;
     }
+}
+
+// The filter keeps, in each tab and in its order, the services whose names, company, file
+// description or registry description hold its text; the selection stays while it is kept.
+TEST_F(ModelTest, TheFilterKeepsTheServicesThatHoldItsTextInEachTab) {
+    Add("Spooler", kServiceRunning);
+    Add("Beta", kServiceRunning);
+    Add("\x83\x41Svc", kServiceRunning);  // ア: its trail byte is no letter 'A'
+    Add("Gamma", kServiceStopped);
+    machine.registry.SetString(fake::FakeMachine::ServiceKey("Gamma"), "Description", "印刷を待つ");
+    CatalogueMemory memory(system);  // the registry's descriptions come with a build that keeps them
+    model.TakeCatalogue(BuildCatalogue(system, 0, &memory).catalogue);
+    const auto shown = [&](ServiceTab tab) {
+        std::string names;
+        for (const ServiceEntry& e : model.Entries(tab)) names += (names.empty() ? "" : " ") + e.serviceName;
+        return names;
+    };
+    const struct {
+        const char* text;
+        const char* running;
+        const char* stopped;
+    } cases[] = {
+        {"", "Beta Spooler \x83\x41Svc", "Gamma"},
+        {"spool", "Spooler", ""},
+        {"SVC", "\x83\x41Svc", ""},
+        {"a", "Beta", "Gamma"},          // not the trail byte of ア
+        {"\x83\x41", "\x83\x41Svc", ""},  // ア whole
+        {"印刷", "", "Gamma"},            // the registry's description
+        {"x.exe", "", ""},                // the image path is not searched
+        {"nothing", "", ""},
+    };
+    for (const auto& c : cases) {
+        model.SetFilter(c.text);
+        EXPECT_EQ(shown(kRunningTab), c.running) << c.text;
+        EXPECT_EQ(shown(kStoppedTab), c.stopped) << c.text;
+    }
+    // Image k of a filtered list is its entry's in the tab's image list.
+    model.SetFilter("spool");
+    EXPECT_EQ(model.ImageOf(kRunningTab, 0), 1);
+
+    // The selection stays while it is kept, with its details; else nothing is selected.
+    model.SetFilter("");
+    Pick("Beta");
+    model.ChooseStartType(2);
+    model.SetFilter("be");
+    ASSERT_NE(model.Selected(), nullptr);
+    EXPECT_EQ(model.Selected()->serviceName, "Beta");
+    EXPECT_EQ(model.ChosenStartValue(), 4u);
+    EXPECT_EQ(model.SelectedIndex(), 0);
+    model.SetFilter("spool");
+    EXPECT_EQ(model.Selected(), nullptr);
+    EXPECT_EQ(model.AllEntries(kRunningTab).size(), 3u) << "the lists stay whole";
 }
 
 }  // namespace
