@@ -200,6 +200,10 @@ void TForm::FocusUsableControl() {
 }
 
 void TForm::ClickCancelButton() {
+    if (OnCancel) {
+        OnCancel();
+        return;
+    }
     const auto usable = std::find_if(cancelButtons_.begin(), cancelButtons_.end(),
                                      [](TButton* b) { return b->Enabled() && b->Visible(); });
     if (usable != cancelButtons_.end()) (*usable)->Click();

@@ -67,6 +67,8 @@ public:
 
     // Esc clicks the first of these, in order, that is enabled and visible.
     void AddCancelButton(TButton& button);
+    // Esc does this instead, when it is set.
+    std::function<void()> OnCancel;
     // Enter clicks it (unless the focus is on another button).
     void SetDefaultButton(TButton& button);
     // The control that gets the focus when the form is shown, and gets it back whenever the

@@ -110,8 +110,8 @@ void TForm1::SetUpControls() {
         command.button.SetBounds(0, Scale(4), Scale(kCommandButtonWidth), Scale(kCommandButtonHeight));
         command.button.OnClick = [this, click = command.click] { (this->*click)(); };
     }
-    AddCancelButton(BB_Stop);
-    AddCancelButton(BB_Sleep);
+    // Esc asks before it stops (or pauses) the selected service: in every other window it cancels.
+    OnCancel = [this] { AskToStopOnEscape(); };
 
     PL_Base.SetParent(*this, kIdBasePanel);
     IM_Icon.SetParent(PL_Base, kIdIcon);

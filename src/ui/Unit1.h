@@ -150,6 +150,9 @@ public:
     void GLB_ListContextPopup(POINT screen);
     void IM_LinkClick();
     void CB_StartChange();
+    // Esc: asks whether to stop the selected service, or to pause it when it cannot be stopped
+    // (いいえ the default, Esc answering いいえ); はい does what the button does.
+    void AskToStopOnEscape();
     // Ctrl+F opens the filter field; Esc in it clears and closes it.
     void OpenFilter();
     void CloseFilter();

@@ -127,6 +127,16 @@ void TForm1::IM_LinkClick() {
     if (AskToVisitHomePage(*this)) session_->Ask(Request::HomePage, true);
 }
 
+void TForm1::AskToStopOnEscape() {
+    const CommandStates can = session_->Model().Commands();
+    const ServiceEntry* selected = session_->Model().Selected();
+    if (selected == nullptr || (!can.stop && !can.pause)) return;
+    const bool stop = can.stop;
+    if (!AskNoByDefault("サービス「" + selected->serviceName + "」を" + (stop ? "停止" : "一時停止") + "しますか？", Handle()))
+        return;
+    session_->Ask(stop ? Request::Stop : Request::Pause, true);
+}
+
 void TForm1::OpenFilter() {
     if (!PL_Filter.Visible()) {
         PL_Filter.SetVisible(true);

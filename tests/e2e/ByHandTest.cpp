@@ -301,10 +301,24 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
         w.Press({VK_MENU, c.key});
         EXPECT_TRUE(carriedOut(c.tab, run, c.state)) << "Alt+" << static_cast<char>(c.key);
     }
-    // Esc stops the selected service.
+    // Esc asks before it stops the selected service, いいえ focused: Esc and Enter answer いいえ,
+    // a click on はい stops it.
     ASSERT_TRUE(canPress(kIdStop));
+    for (const WORD answer : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+        w.Press({VK_ESCAPE});
+        const RondelWindow::Dialog asked = w.WaitForDialog(10000);
+        EXPECT_EQ(asked.caption, "確認");
+        EXPECT_EQ(asked.text, "サービス「" + run.Name() + "」を停止しますか？");
+        EXPECT_EQ(w.Focus(), ::GetDlgItem(asked.window, IDNO)) << "いいえ by default";
+        w.Press({answer});
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(asked.window) || !::IsWindowVisible(asked.window); }));
+        ::Sleep(300);
+        EXPECT_EQ(run.State(), DWORD{SERVICE_RUNNING}) << "いいえ stops nothing, by " << answer;
+    }
     w.Press({VK_ESCAPE});
-    EXPECT_TRUE(carriedOut(2, run, SERVICE_STOPPED)) << "Esc";
+    const RondelWindow::Dialog asked = w.WaitForDialog(10000);
+    ClickAt(::GetDlgItem(asked.window, IDYES));
+    EXPECT_TRUE(carriedOut(2, run, SERVICE_STOPPED)) << "Esc, then はい";
     // F5 reads what changed behind the window's back, which its following of the states does
     // not: a display name written into the service's key. The service stays selected.
     ASSERT_EQ(run.SetString("DisplayName", "試験 手 改名"), ERROR_SUCCESS);
@@ -321,7 +335,7 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
     w.Press({VK_CONTROL, 'C'});
     const std::pair<std::string, std::string> runName{run.Name(), run.Name()};
     EXPECT_TRUE(WaitFor([&] { return ClipboardTexts() == runName; }, 5000)) << ClipboardTexts().first;
-    // Esc pauses a service that cannot be stopped.
+    // Esc asks to pause a service that cannot be stopped.
     clickTab(0);
     ASSERT_TRUE(lists(0, noStop, run));
     ClickAt(itemOf(noStop));
@@ -329,7 +343,10 @@ TEST(ByHand, EveryControlAnswersAPersonsInput) {
     ASSERT_TRUE(canPress(kIdSleep));
     EXPECT_FALSE(w.Enabled(kIdStop));
     w.Press({VK_ESCAPE});
-    EXPECT_TRUE(carriedOut(1, noStop, SERVICE_PAUSED)) << "Esc";
+    const RondelWindow::Dialog pause = w.WaitForDialog(10000);
+    EXPECT_EQ(pause.text, "サービス「" + noStop.Name() + "」を一時停止しますか？");
+    ClickAt(::GetDlgItem(pause.window, IDYES));
+    EXPECT_TRUE(carriedOut(1, noStop, SERVICE_PAUSED)) << "Esc, then はい";
 
     RecordProperty("commandsReadAsPending", readAsPending);
     RecordProperty("staleButtons", staleButtons);
