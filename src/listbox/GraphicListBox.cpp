@@ -8,6 +8,7 @@
 #include "listbox/ItemLayout.h"
 #include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
+#include "toolkit/Form.h"
 #include "text/StringList.h"
 #include "toolkit/Bitmap.h"
 
@@ -190,6 +191,29 @@ void TGraphicListBox::PaintHotItem(bool hot) {
     Canvas().Font().Assign(Font());
     Canvas().Brush().Assign(Brush());
     PaintItem(hotItemIndex_, rect, state);
+    // The keyboard's place stays drawn on the item it is at.
+    if (::GetFocus() == Handle() && FocusCuesShown() &&
+        ::SendMessageA(Handle(), LB_GETCARETINDEX, 0, 0) == hotItemIndex_)
+        DrawKeyboardFocus(dc.get(), rect);
+}
+
+bool TGraphicListBox::FocusCuesShown() const {
+    // The form's: a list outside a form draws no focus at all.
+    const TWinControl* root = this;
+    while (root->Parent() != nullptr) root = root->Parent();
+    const auto* form = dynamic_cast<const TForm*>(root);
+    return form != nullptr && form->FocusCuesShown();
+}
+
+void TGraphicListBox::DrawKeyboardFocus(HDC dc, const RECT& item) const {
+    // Inside the item's border, so that the selected look's frame stays whole.
+    RECT inside = item;
+    ::InflateRect(&inside, -Scale(2), -Scale(2));
+    const COLORREF text = ::SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF back = ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &inside);
+    ::SetTextColor(dc, text);
+    ::SetBkColor(dc, back);
 }
 
 void TGraphicListBox::TrackHotItem() {
@@ -210,11 +234,17 @@ void TGraphicListBox::FillCreateParams(CreateParams& params) const {
 
 LRESULT TGraphicListBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case Reflected(WM_DRAWITEM):
-        // The keyboard focus has no look: the base then draws no focus rectangle, and no
-        // system paint ever reaches PaintItem as hot.
-        reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->itemState &= ~static_cast<UINT>(ODS_FOCUS);
-        break;
+    case Reflected(WM_DRAWITEM): {
+        // The system's focus is not the hot look: no system paint reaches PaintItem as hot. The
+        // keyboard's place is drawn after the item, only while the focus cues show (Windows'
+        // rule: from the first key on, not after the mouse).
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        const bool focus = (item->itemState & ODS_FOCUS) != 0 && FocusCuesShown();
+        item->itemState &= ~static_cast<UINT>(ODS_FOCUS);
+        const LRESULT result = TListBox::HandleMessage(message, wParam, lParam);
+        if (focus && static_cast<int>(item->itemID) >= 0) DrawKeyboardFocus(item->hDC, item->rcItem);
+        return result;
+    }
     case WM_PAINT:
         // An empty list that has the focus is never handed to the owner on Wine (its list box
         // draws a focus rectangle by itself), so the empty list is painted here.

@@ -63,6 +63,9 @@ public:
     void PaintItem(int index, const RECT& rect, std::uint16_t state);
     // Repaints the hot item straight onto the window, with or without the hot look.
     void PaintHotItem(bool hot);
+    // The focus cues of the form the list is in show (the keyboard has been used since the
+    // mouse); never outside a form.
+    bool FocusCuesShown() const;
     // The hot-tracking timer's handler: follows the pointer to the item under it.
     void TrackHotItem();
 
@@ -87,6 +90,8 @@ private:
     bool flat_ = false;
     TColor focusedColor_;
     TFont focusedFont_;
+    // The keyboard's place: a dotted rectangle just inside the item.
+    void DrawKeyboardFocus(HDC dc, const RECT& item) const;
     std::vector<int> glyphIndices_;
     const TImageList* glyphs_ = nullptr;
     TButtonLayout layout_ = blGlyphLeft;

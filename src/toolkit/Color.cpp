@@ -7,4 +7,11 @@ COLORREF ColorToRGB(TColor color) {
     return static_cast<COLORREF>(color.value & 0x00FFFFFFu);
 }
 
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace rondel

@@ -21,6 +21,9 @@ constexpr TColor SystemColor(int index) { return TColor{0x80000000u | static_cas
 // The COLORREF to paint with: a system colour reference is resolved with GetSysColor.
 COLORREF ColorToRGB(TColor color);
 
+// The system's high-contrast setting is on (SPI_GETHIGHCONTRAST; Wine 8 always answers off).
+bool HighContrastOn();
+
 inline constexpr TColor clWindow = SystemColor(COLOR_WINDOW);                // 0x80000005
 inline constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);        // 0x80000008
 inline constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);          // 0x8000000D
@@ -29,6 +32,7 @@ inline constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);              // 
 inline constexpr TColor clBtnShadow = SystemColor(COLOR_BTNSHADOW);          // 0x80000010
 inline constexpr TColor clBtnText = SystemColor(COLOR_BTNTEXT);              // 0x80000012
 inline constexpr TColor clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);    // 0x80000014
+inline constexpr TColor clHotLight = SystemColor(COLOR_HOTLIGHT);            // 0x8000001A
 
 inline constexpr TColor clBlack{0x00000000};
 inline constexpr TColor clWhite{0x00FFFFFF};

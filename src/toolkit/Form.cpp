@@ -107,6 +107,9 @@ void TForm::Show(int showCommand) {
     ::ShowWindow(Handle(), showCommand);
     if (!shown_) {
         shown_ = true;
+        // The focus cues show once the keyboard is used.
+        ::SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        focusCuesShown_ = false;
         if (activeControl_ != nullptr && activeControl_->HandleAllocated()) ::SetFocus(activeControl_->Handle());
     }
     ::UpdateWindow(Handle());
@@ -158,6 +161,7 @@ void TForm::Close() {
 
 bool TForm::PreTranslateMessage(MSG& message) {
     if (!HandleAllocated()) return false;
+    FollowFocusCues(message);
     if (accelerators_ && ::TranslateAcceleratorA(Handle(), accelerators_.get(), &message)) return true;
     return ::IsDialogMessageA(Handle(), &message) != FALSE;
 }
@@ -166,6 +170,27 @@ bool TForm::PreTranslate(MSG& message) {
     if (message.hwnd == nullptr) return false;
     auto* form = dynamic_cast<TForm*>(FromHandle(::GetAncestor(message.hwnd, GA_ROOT)));
     return form != nullptr && form->PreTranslateMessage(message);
+}
+
+void TForm::FollowFocusCues(const MSG& message) {
+    // Windows' rule: the keyboard's place shows from the first key, and hides with the mouse.
+    bool keyboard = false;
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        keyboard = true;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        break;
+    default:
+        return;
+    }
+    if (focusCuesShown_ == keyboard) return;
+    focusCuesShown_ = keyboard;
+    ::SendMessageA(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(keyboard ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TForm::FillCreateParams(CreateParams& params) const {
@@ -258,6 +283,12 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Resized();
         return 0;
     }
+    case WM_SYSCOLORCHANGE:
+        SystemColorsChanged();
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) SystemColorsChanged();
+        break;
     case WM_DESTROY:
         tooltip_.release();  // owned windows go with their owner
         if (mainForm_) ::PostQuitMessage(0);

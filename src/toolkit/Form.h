@@ -96,6 +96,10 @@ public:
 
     // Accelerators, then the dialog manager; true when the message was handled.
     bool PreTranslateMessage(MSG& message);
+    // The keyboard's place is shown (focus rectangles): from the first key on, until a mouse
+    // button. Kept by the form itself (Wine 8 keeps no such state), and told to the system's
+    // controls through WM_CHANGEUISTATE.
+    bool FocusCuesShown() const { return focusCuesShown_; }
     // Hands the message to the form that the window it is for belongs to.
     static bool PreTranslate(MSG& message);
 
@@ -109,9 +113,13 @@ protected:
     // The form's own handlers, run when its window is resized (not minimised) and when the
     // keyboard's Esc finds no cancel button.
     virtual void FormResize() {}
+    // The system's colours or its high-contrast setting changed while the form is open.
+    virtual void SystemColorsChanged() {}
 
 private:
     void FocusUsableControl();
+    // The focus cues (focus rectangles) shown from a key on, hidden again by a mouse button.
+    void FollowFocusCues(const MSG& message);
     void ClickCancelButton();
     void ClickDefaultButton();
 
@@ -131,6 +139,7 @@ private:
     int modalResult_ = mrNone;
     bool mainForm_ = false;
     bool shown_ = false;
+    bool focusCuesShown_ = false;
 };
 
 // The program's message loop: runs until WM_QUIT.

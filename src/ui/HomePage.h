@@ -11,6 +11,9 @@ namespace rondel {
 
 class TForm;
 
+// The banner's hint, which is also its name for a screen reader.
+inline constexpr const char kHomePageHint[] = "ミルテへアクセスします";
+
 // The program's home page.
 inline constexpr const char kHomePageUrl[] = "https://www.example.com/rondel/";
 

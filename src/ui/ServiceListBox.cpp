@@ -4,17 +4,23 @@
 
 namespace rondel {
 
-void ApplyServiceListLook(TGraphicListBox& listBox) {
+void ApplyServiceListLook(TGraphicListBox& listBox, bool highContrast) {
     listBox.SetAutoItemHeight(false);
     listBox.SetItemHeight(listBox.Scale(46));
     listBox.SetFlat(false);
     listBox.SetLayout(blGlyphLeft);
     listBox.SetBorderHighlight(clBtnHighlight);
-    listBox.SetBorderShadow(clGreen);
-    listBox.SetFocusedColor(clMoneyGreen);
-    listBox.SetSelectedColor(clSkyBlue);
-    listBox.SetFocusedFont(TFont());
-    listBox.SetSelectedFont(TFont());
+    listBox.SetBorderShadow(highContrast ? clBtnShadow : clGreen);
+    listBox.SetFocusedColor(highContrast ? clHotLight : clMoneyGreen);
+    listBox.SetSelectedColor(highContrast ? clHighlight : clSkyBlue);
+    TFont hot, selected;
+    if (highContrast) {
+        hot.SetColor(clHighlightText);
+        selected.SetColor(clHighlightText);
+    }
+    listBox.SetFocusedFont(hot);
+    listBox.SetSelectedFont(selected);
+    if (listBox.HandleAllocated()) ::InvalidateRect(listBox.Handle(), nullptr, TRUE);
 }
 
 void ShowServiceList(TGraphicListBox& listBox, const std::vector<ServiceEntry>& entries,

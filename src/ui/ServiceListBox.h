@@ -11,8 +11,10 @@
 
 namespace rondel {
 
-// 46-high items, icon on the left, selected in sky blue and hot in money green, bordered.
-void ApplyServiceListLook(TGraphicListBox& listBox);
+// 46-high items, icon on the left, selected in sky blue and hot in money green, bordered. With
+// high contrast, the selected and hot items take the system's highlight and hot-track colours
+// with their text colours, and the borders the system's 3D colours.
+void ApplyServiceListLook(TGraphicListBox& listBox, bool highContrast = HighContrastOn());
 
 // Shows the services' display texts, entry k drawn with image k of icons (glyphs is made to
 // view them; none without icons). The items change in place: those that stay are not touched,

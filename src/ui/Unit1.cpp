@@ -143,6 +143,9 @@ void TForm1::SetUpControls() {
         row.edit.SetColor(clBtnFace);
         row.edit.SetBounds(0, 0, Scale(100), Scale(kEditHeight));
     }
+    LL_MemoName.SetParent(PL_Base, kIdMemoName);
+    LL_MemoName.SetCaption(kDetailLabels[5]);
+    LL_MemoName.SetBounds(0, 0, 0, 0);
     MM_Description.SetParent(PL_Base, kIdMemo);
     MM_Description.SetTabStop(false);
     MM_Description.SetColor(clBtnFace);
@@ -173,6 +176,9 @@ void TForm1::SetUpControls() {
     BB_Depend.OnClick = [this] { BB_DependClick(); };
     BB_Close.SetKind(bkClose);
 
+    LL_LinkName.SetParent(PL_Base, kIdLinkName);
+    LL_LinkName.SetCaption(kHomePageHint);
+    LL_LinkName.SetBounds(0, 0, 0, 0);
     IM_Link.SetParent(PL_Base, kIdLink);
     IM_Link.SetBitmapResource("BANNER");
     IM_Link.SetBounds(0, 0, Scale(88), Scale(31));
@@ -207,7 +213,7 @@ void TForm1::FormCreate() {
         left += button->Width() + Scale(4);
     }
 
-    SetHint(IM_Link, "ミルテへアクセスします");
+    SetHint(IM_Link, kHomePageHint);
     // The window shows at once, its lists empty until the session has read them; the reading
     // begins once the window is on the screen, so that it does not slow the showing.
     ShowSession();

@@ -19,6 +19,7 @@
 #include "toolkit/ImageList.h"
 #include "toolkit/StdCtrls.h"
 #include "toolkit/Timer.h"
+#include "ui/ServiceListBox.h"
 #include "ui/WindowExecutor.h"
 
 namespace rondel {
@@ -58,6 +59,8 @@ enum Form1ControlId : int {
     kIdFilterLabel,
     kIdFilter,
     kIdFilterCount,
+    kIdMemoName,
+    kIdLinkName,
 };
 
 // The commands of the main window's keys and of the list's menu (WM_COMMAND ids).
@@ -77,7 +80,8 @@ enum Form1Command : WORD {
     kCmdStopWithDependents,
     kCmdRestartWithDependents,
     kCmdEndProcess,
-    kCmdFilter,  // Ctrl+F: the filter field
+    kCmdFilter,    // Ctrl+F: the filter field
+    kCmdHomePage,  // the list's menu: the banner's question, from the keyboard
 };
 
 // The smallest outer size of the window, which is also its size at creation.
@@ -128,18 +132,23 @@ public:
     TEdit ED_Description;
     TLabel LL_FileName;
     TEdit ED_FileName;
+    // Labels of no size that give the memo and the banner their names, as a screen reader takes
+    // a control's name from the label before it.
+    TLabel LL_MemoName;
     TMemo MM_Description;
     TLabel LL_Start;
     TComboBox CB_Start;
     TBitBtn BB_Update;
     TBitBtn BB_Depend;
     TBitBtn BB_Close;
+    TLabel LL_LinkName;
     TImage IM_Link{SS_BITMAP};
     TStatusBar StatusBar1;
     TImageList IL_Tab{16, 16};
 
     void FormCreate();
     void FormResize() override;
+    void SystemColorsChanged() override { ApplyServiceListLook(GLB_List); }
 
     // The person's input, handed to the session.
     void TC_MainChange();

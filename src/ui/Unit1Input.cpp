@@ -72,6 +72,9 @@ void TForm1::ExecuteCommand(WORD command, bool fromMenu) {
     case kCmdFilter:
         OpenFilter();
         break;
+    case kCmdHomePage:
+        IM_LinkClick();
+        break;
     default:
         break;
     }
@@ -104,6 +107,7 @@ void TForm1::GLB_ListContextPopup(POINT screen) {
     menu.Add(kCmdCopyDetails, "詳細をコピー(&C)", can.copy);
     menu.AddSeparator();
     menu.Add(kCmdSaveList, "一覧を保存(&L)...", can.saveList);
+    menu.Add(kCmdHomePage, "ホームページ(&H)...", true);
     // The item chosen was shown enabled: the session carries it out or says why not.
     if (const int chosen = menu.Popup(Handle(), screen)) ExecuteCommand(static_cast<WORD>(chosen), true);
 }

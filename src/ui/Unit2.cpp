@@ -136,6 +136,11 @@ void TForm2::FormResize() {
     batch.Place(StatusBar1, 0, clientHeight - statusHeight, clientWidth, statusHeight);
 }
 
+void TForm2::SystemColorsChanged() {
+    ApplyServiceListLook(GLB_DependTo);
+    ApplyServiceListLook(GLB_DependFrom);
+}
+
 void TForm2::GLB_DependToClick() { GLB_DependFrom.SetItemIndex(-1); }
 
 void TForm2::GLB_DependFromClick() { GLB_DependTo.SetItemIndex(-1); }

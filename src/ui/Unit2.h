@@ -58,6 +58,7 @@ public:
 
     void FormCreate();
     void FormResize() override;
+    void SystemColorsChanged() override;
     void GLB_DependToClick();
     void GLB_DependFromClick();
     void BB_ViewClick();

@@ -228,15 +228,15 @@ TEST_F(Form1Double, TheListMenuEnablesItsItemsAsTheButtons) {
     m.fake.services.Find("RondelT_Beta")->controlsAccepted = 0;
     TForm1& f = Form();
     // Start, stop, pause, continue, restart; with the dependents: stop, restart; end the process;
-    // dependencies, the two copies and saving the list.
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, false, false, false, true}));
+    // dependencies, the two copies, saving the list and the home page.
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, false, false, false, true, true}));
     ASSERT_TRUE(SelectService(f, "RondelT_Alpha"));
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, true, true, false, true, false, false, false, true, true, true, true}));
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, true, true, false, true, false, false, false, true, true, true, true, true}));
     EXPECT_TRUE(f.BB_Stop.Enabled() && f.BB_Sleep.Enabled() && !f.BB_Run.Enabled() && !f.BB_ReRun.Enabled());
     ASSERT_TRUE(SelectService(f, "RondelT_Beta"));  // accepts no control
-    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, true, true, true, true}));
+    EXPECT_EQ(MenuStates(f), (std::vector<bool>{false, false, false, false, false, false, false, false, true, true, true, true, true}));
     ASSERT_TRUE(SelectService(f, "RondelT_Stopped"));
-    EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, false, false, false, true, true, true, true}));
+    EXPECT_EQ(MenuStates(f, true), (std::vector<bool>{true, false, false, false, false, false, false, false, true, true, true, true, true}));
 }
 
 // Whatever the person does, the window's own thread never asks the machine: every call comes
