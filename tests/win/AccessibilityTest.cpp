@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "FormSupport.h"
 #include "ListBoxTestSupport.h"
@@ -135,9 +136,13 @@ TEST(HighContrast, TheSelectedAndHotItemsReadAtLeastFourAndAHalfToOne) {
     ListFixture f;
     f.list.Items().Add(kItem);
     ApplyServiceListLook(f.list, true);
-    EXPECT_GE(TextContrast(PaintItemAsSystem(f, 0, ODS_SELECTED)), 4.5) << "selected";
-    EXPECT_GE(TextContrast(PaintItemDirect(f, 0, ODS_FOCUS)), 4.5) << "hot";
-    EXPECT_GE(TextContrast(PaintItemAsSystem(f, 0, 0)), 4.5) << "normal";
+    const std::vector<ItemPicture> looks{PaintItemAsSystem(f, 0, 0), PaintItemAsSystem(f, 0, ODS_SELECTED),
+                                         PaintItemDirect(f, 0, ODS_FOCUS)};
+    EXPECT_GE(TextContrast(looks[0]), 4.5) << "normal";
+    EXPECT_GE(TextContrast(looks[1]), 4.5) << "selected";
+    EXPECT_GE(TextContrast(looks[2]), 4.5) << "hot";
+    // The README's picture: convert build/windows/bin/listbox-high-contrast.bmp docs/listbox-high-contrast.png
+    EXPECT_TRUE(WriteBmp(looks, "listbox-high-contrast.bmp"));
     // The fixed colours of the normal look would not do in this scheme.
     ApplyServiceListLook(f.list, false);
     EXPECT_LT(TextContrast(PaintItemAsSystem(f, 0, ODS_SELECTED)), 4.5);

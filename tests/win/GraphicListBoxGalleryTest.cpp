@@ -33,39 +33,6 @@ unique_hicon ServiceIcon(COLORREF color) {
     });
 }
 
-// 24-bit, bottom-up: what every reader takes.
-bool WriteBmp(const TBitmap& image, const char* path) {
-    const int width = image.Width();
-    const int height = image.Height();
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(stride * height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return false;
-    std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&header, sizeof(header), 1, out);
-    std::vector<BYTE> row(static_cast<std::size_t>(stride), 0);
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const DWORD pixel = image.Pixels()[y * width + x];
-            row[static_cast<std::size_t>(x * 3)] = static_cast<BYTE>(pixel & 0xFF);
-            row[static_cast<std::size_t>(x * 3 + 1)] = static_cast<BYTE>((pixel >> 8) & 0xFF);
-            row[static_cast<std::size_t>(x * 3 + 2)] = static_cast<BYTE>((pixel >> 16) & 0xFF);
-        }
-        std::fwrite(row.data(), row.size(), 1, out);
-    }
-    return std::fclose(out) == 0;
-}
 
 class Gallery {
 public:
@@ -168,7 +135,7 @@ TEST(GraphicListBoxGallery, RendersTheLooksAndLayouts) {
         y += 16 + a.height + 14;
     }
 
-    ASSERT_TRUE(WriteBmp(gallery.image(), "listbox-gallery.bmp"));
+    ASSERT_TRUE(WriteBmp(gallery.image().Width(), gallery.image().Height(), gallery.image().Pixels(), "listbox-gallery.bmp"));
     // The cells show their looks.
     auto background = [&](const RECT& r) { return ::GetPixel(gallery.canvas().Handle(), r.right - 3, r.top + 2); };
     EXPECT_EQ(background(lookRects[0]), ColorToRGB(clWindow));

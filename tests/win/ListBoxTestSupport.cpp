@@ -210,4 +210,47 @@ TextMetrics MeasureLines(const TFont& font, const std::string& text) {
     return {width, probe.Canvas().TextHeight(text)};
 }
 
+bool WriteBmp(int width, int height, const DWORD* pixels, const char* path) {
+    // 24-bit, bottom-up: what every reader takes.
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(stride * height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    FILE* out = std::fopen(path, "wb");
+    if (!out) return false;
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&header, sizeof(header), 1, out);
+    std::vector<BYTE> row(static_cast<std::size_t>(stride), 0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const DWORD pixel = pixels[y * width + x];
+            row[static_cast<std::size_t>(x * 3)] = static_cast<BYTE>(pixel & 0xFF);
+            row[static_cast<std::size_t>(x * 3 + 1)] = static_cast<BYTE>((pixel >> 8) & 0xFF);
+            row[static_cast<std::size_t>(x * 3 + 2)] = static_cast<BYTE>((pixel >> 16) & 0xFF);
+        }
+        std::fwrite(row.data(), row.size(), 1, out);
+    }
+    return std::fclose(out) == 0;
+}
+
+bool WriteBmp(const std::vector<ItemPicture>& pictures, const char* path) {
+    int width = 0;
+    for (const ItemPicture& picture : pictures) width = std::max(width, picture.Width());
+    std::vector<DWORD> pixels;
+    for (const ItemPicture& picture : pictures)
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < width; ++x)
+                pixels.push_back(x < picture.Width() ? picture.pixels[static_cast<std::size_t>(y * picture.Width() + x)] : 0);
+    return WriteBmp(width, static_cast<int>(pixels.size()) / std::max(width, 1), pixels.data(), path);
+}
+
 }  // namespace rondel::testing

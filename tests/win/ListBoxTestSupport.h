@@ -89,6 +89,11 @@ bool HoldsRunAt(const ItemPicture& picture, const ItemPicture& run, int x, int y
 bool AllPixels(const ItemPicture& picture, const RECT& rect, COLORREF color);
 ::testing::AssertionResult SamePixels(const ItemPicture& actual, const ItemPicture& expected);
 
+// Writes width × height pixels (0x00RRGGBB, top row first) as a 24-bit BMP file.
+bool WriteBmp(int width, int height, const DWORD* pixels, const char* path);
+// The pictures one under the other, as a BMP file.
+bool WriteBmp(const std::vector<ItemPicture>& pictures, const char* path);
+
 // Dispatches the thread's messages for about milliseconds.
 void PumpMessages(int milliseconds);
 
