@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "catalogue/RegistryKey.h"
@@ -106,6 +107,11 @@ DependencyLists LookUpDependencies(Platform system, const std::string& serviceNa
             lists.readErrors.push_back({serviceName, error.what()});
         }
     }
+    // The states of the Win32 services in one enumeration; the manager is asked one by one only
+    // of the others (drivers, and names it may not know).
+    std::map<std::string, uint32_t> known;
+    if (const std::optional<ServiceStates> all = ReadServiceStates(system))
+        for (const auto& [name, state] : *all) known[AsciiLower(name)] = state;
     IServiceControlManager& services = system.services;
     uint32_t error = 0;
     const ServiceHandle manager = services.OpenManager(kScManagerConnect, error);
@@ -113,7 +119,9 @@ DependencyLists LookUpDependencies(Platform system, const std::string& serviceNa
                                        std::pair{&lists.dependents, &lists.dependentStates}}) {
         for (const ServiceEntry& entry : list->entries) {
             ListedState state;
-            if (manager) {
+            if (const auto found = known.find(AsciiLower(entry.serviceName)); found != known.end()) {
+                state.currentState = found->second;
+            } else if (manager) {
                 const ServiceHandle service =
                     services.OpenServiceByName(manager.get(), entry.serviceName, kServiceQueryStatus, error);
                 ServiceStatus status;
