@@ -22,50 +22,34 @@ struct Outcome {
     std::optional<CatalogueBuild> lists;
 };
 
-// The menu's word for a request.
-std::string WordOf(Request request) {
-    switch (request) {
-    case Request::Refresh:
-        return "最新の状態に更新";
-    case Request::Start:
-        return "開始";
-    case Request::Stop:
-        return "停止";
-    case Request::Pause:
-        return "一時停止";
-    case Request::Continue:
-        return "再開";
-    case Request::Restart:
-        return "再起動";
-    case Request::StartType:
-        return "スタートアップの種類の変更";
-    case Request::Dependencies:
-        return "依存関係";
-    case Request::HomePage:
-        return "ホームページを開く";
-    case Request::StopWithDependents:
-        return "依存サービスも停止";
-    case Request::RestartWithDependents:
-        return "依存サービスも再起動";
-    case Request::EndProcess:
-        return "プロセスを終了";
-    }
-    return {};
-}
+// Each request: the menu's word for it, what offers it (none: always offered), the command it
+// sends to its service, and whether it is about the selected service.
+struct RequestRow {
+    Request request;
+    const char* word;
+    bool CommandStates::*offered;
+    std::optional<ServiceCommand> command;
+    bool aboutService;
+};
+const RequestRow kRequests[] = {
+    {Request::Refresh, "最新の状態に更新", nullptr, std::nullopt, false},
+    {Request::Start, "開始", &CommandStates::start, ServiceCommand::Start, true},
+    {Request::Stop, "停止", &CommandStates::stop, ServiceCommand::Stop, true},
+    {Request::Pause, "一時停止", &CommandStates::pause, ServiceCommand::Pause, true},
+    {Request::Continue, "再開", &CommandStates::resume, ServiceCommand::Continue, true},
+    {Request::Restart, "再起動", &CommandStates::restart, std::nullopt, true},
+    {Request::StartType, "スタートアップの種類の変更", &CommandStates::update, std::nullopt, true},
+    {Request::Dependencies, "依存関係", &CommandStates::dependencies, std::nullopt, true},
+    {Request::HomePage, "ホームページを開く", nullptr, std::nullopt, false},
+    {Request::StopWithDependents, "依存サービスも停止", &CommandStates::stopWithDependents, std::nullopt, true},
+    {Request::RestartWithDependents, "依存サービスも再起動", &CommandStates::restartWithDependents, std::nullopt, true},
+    {Request::EndProcess, "プロセスを終了", &CommandStates::endProcess, std::nullopt, true},
+};
 
-std::optional<ServiceCommand> CommandOf(Request request) {
-    switch (request) {
-    case Request::Start:
-        return ServiceCommand::Start;
-    case Request::Stop:
-        return ServiceCommand::Stop;
-    case Request::Pause:
-        return ServiceCommand::Pause;
-    case Request::Continue:
-        return ServiceCommand::Continue;
-    default:
-        return std::nullopt;
-    }
+const RequestRow& RowOf(Request request) {
+    for (const RequestRow& row : kRequests)
+        if (row.request == request) return row;
+    return kRequests[0];
 }
 
 RequestKind KindOf(ServiceCommand command) {
@@ -80,36 +64,6 @@ RequestKind KindOf(ServiceCommand command) {
         return RequestKind::Continue;
     }
     return RequestKind::Start;
-}
-
-// Whether the model offers the request now (a request under way aside).
-bool Offered(Request request, const CommandStates& can) {
-    switch (request) {
-    case Request::Refresh:
-    case Request::HomePage:
-        return true;
-    case Request::Start:
-        return can.start;
-    case Request::Stop:
-        return can.stop;
-    case Request::Pause:
-        return can.pause;
-    case Request::Continue:
-        return can.resume;
-    case Request::Restart:
-        return can.restart;
-    case Request::StartType:
-        return can.update;
-    case Request::Dependencies:
-        return can.dependencies;
-    case Request::StopWithDependents:
-        return can.stopWithDependents;
-    case Request::RestartWithDependents:
-        return can.restartWithDependents;
-    case Request::EndProcess:
-        return can.endProcess;
-    }
-    return false;
 }
 
 // What a request carried out did, as the status bar says it.
@@ -194,22 +148,23 @@ void ServiceSession::Start() {
 bool ServiceSession::Ask(Request request, bool fromMenu) {
     const ServiceEntry* selected = model_.Selected();
     const std::string serviceName = selected != nullptr ? selected->serviceName : std::string();
-    const bool service = request != Request::Refresh && request != Request::HomePage;
+    const RequestRow& row = RowOf(request);
     if (model_.Busy()) {
         if (!fromMenu || deferred_) return false;
         deferred_ = std::make_unique<Deferred>(
-            Deferred{WordOf(request), service ? serviceName : std::string(), [this, request] { return Ask(request); }});
+            Deferred{row.word, row.aboutService ? serviceName : std::string(), [this, request] { return Ask(request); }});
         return true;
     }
-    const bool offered = Offered(request, model_.Commands()) && (!service || selected != nullptr);
+    const CommandStates can = model_.Commands();
+    const bool offered = (row.offered == nullptr || can.*row.offered) && (!row.aboutService || selected != nullptr);
     if (!offered) {
         if (fromMenu) {
-            notices_.push_back({Notice::Refusal, NotCarriedOutText(WordOf(request), serviceName)});
+            notices_.push_back({Notice::Refusal, NotCarriedOutText(row.word, serviceName)});
             Changed();
         }
         return false;
     }
-    if (const std::optional<ServiceCommand> command = CommandOf(request)) return StartCommand(*command);
+    if (row.command) return StartCommand(*row.command);
     switch (request) {
     case Request::Refresh:
         if (!BeginRequest({RequestKind::Refresh, {}})) return false;

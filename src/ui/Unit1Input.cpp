@@ -1,6 +1,7 @@
 // What TForm1 hands its session of the person's input (clicks, keys, the list's menu), and what
 // it tells of the session's news: the dialogs and the dependencies window.
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/Clipboard.h"
 #include "toolkit/ErrorHandler.h"
@@ -22,43 +23,36 @@ void TForm1::GLB_ListClick() {
 
 void TForm1::CB_StartChange() { session_->ChooseStartType(CB_Start.ItemIndex()); }
 
+namespace {
+
+// The commands of the keys and the menu that are the session's requests.
+constexpr std::pair<WORD, Request> kCommandRequests[] = {
+    {kCmdRefresh, Request::Refresh},
+    {kCmdStart, Request::Start},
+    {kCmdStop, Request::Stop},
+    {kCmdPause, Request::Pause},
+    {kCmdContinue, Request::Continue},
+    {kCmdRestart, Request::Restart},
+    {kCmdDependencies, Request::Dependencies},
+    {kCmdStopWithDependents, Request::StopWithDependents},
+    {kCmdRestartWithDependents, Request::RestartWithDependents},
+    {kCmdEndProcess, Request::EndProcess},
+};
+
+}  // namespace
+
 void TForm1::ExecuteCommand(WORD command, bool fromMenu) {
+    for (const auto& [id, request] : kCommandRequests) {
+        if (id != command) continue;
+        session_->Ask(request, fromMenu);
+        return;
+    }
     const ServiceModel& model = session_->Model();
     switch (command) {
-    case kCmdRefresh:
-        session_->Ask(Request::Refresh, fromMenu);
-        break;
     case kCmdNextTab:
     case kCmdPreviousTab:
         // As a click on the tab would, in a ring.
         session_->StepTab(command == kCmdNextTab ? 1 : -1);
-        break;
-    case kCmdStart:
-        session_->Ask(Request::Start, fromMenu);
-        break;
-    case kCmdStop:
-        session_->Ask(Request::Stop, fromMenu);
-        break;
-    case kCmdPause:
-        session_->Ask(Request::Pause, fromMenu);
-        break;
-    case kCmdContinue:
-        session_->Ask(Request::Continue, fromMenu);
-        break;
-    case kCmdRestart:
-        session_->Ask(Request::Restart, fromMenu);
-        break;
-    case kCmdDependencies:
-        session_->Ask(Request::Dependencies, fromMenu);
-        break;
-    case kCmdStopWithDependents:
-        session_->Ask(Request::StopWithDependents, fromMenu);
-        break;
-    case kCmdRestartWithDependents:
-        session_->Ask(Request::RestartWithDependents, fromMenu);
-        break;
-    case kCmdEndProcess:
-        session_->Ask(Request::EndProcess, fromMenu);
         break;
     case kCmdCopyName:
         if (model.Commands().copy) CopyToClipboard(model.Selected()->serviceName);
