@@ -8,7 +8,7 @@
 #                      changing (only with "load": about 10 minutes);
 # then the native benchmarks of the sort and the catalogue against the in-memory machine.
 #   scripts/bench.sh [--sizes 300,1000] [--rounds 9]
-#   scripts/bench.sh answers [stop start browser dependencies refresh closing startup]   (the second alone)
+#   scripts/bench.sh answers [stop start browser dependencies refresh selections closing startup]   (the second alone)
 #   scripts/bench.sh load [greyed clicks choices menu save scroll starts]                (the third alone)
 set -euo pipefail
 cd "$(dirname "$0")/.."
