@@ -235,8 +235,9 @@ std::string Contents(const std::string& path) {
     return bytes;
 }
 
-// The menu's "L", then the system's save dialog over the window: the file's name typed, Enter.
-void SaveFromTheMenu(const RondelWindow& w, const std::string& file) {
+// The menu's "L", then the system's save dialog over the window: the file's name typed, Enter;
+// for a file that exists, はい to the dialog's question whether to replace it.
+void SaveFromTheMenu(const RondelWindow& w, const std::string& file, bool replace = false) {
     ::PostMessageA(w.Control(kIdList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.Control(kIdList)), MAKELPARAM(-1, -1));
     ASSERT_TRUE(MenuShows(true));
     ::PostMessageA(w.Control(kIdList), WM_CHAR, 'l', 1);
@@ -250,6 +251,13 @@ void SaveFromTheMenu(const RondelWindow& w, const std::string& file) {
     ASSERT_NE(name, nullptr);
     ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    if (!replace) return;
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        question = ::FindWindowA("#32770", nullptr);
+        return question != nullptr && ::IsWindowVisible(question) && ::GetWindow(question, GW_OWNER) == dialog;
+    }));
+    ::PostMessageA(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
 }
 
 TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsvAndAClosedWindowStillSaves) {
@@ -264,6 +272,16 @@ TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsvAndAClosedWindowStillSav
     ASSERT_EQ(RunAndWait("\"" + BuildDirectory() + "RondelList.exe\" --csv --output \"" + listed + "\"", 60000), 0u);
     EXPECT_EQ(Contents(saved).rfind("\xEF\xBB\xBFtab,service name,", 0), 0u);
     EXPECT_EQ(Contents(saved), Contents(listed));
+
+    // Over an older file, longer than the list: the list replaces it whole.
+    {
+        const std::string older(Contents(listed).size() * 2, 'x');
+        unique_file file(::CreateFileA(saved.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && ::WriteFile(file.get(), older.data(), static_cast<DWORD>(older.size()), &written, nullptr));
+    }
+    SaveFromTheMenu(w, saved, true);
+    EXPECT_TRUE(WaitFor([&] { return w.Idle() && Contents(saved) == Contents(listed); })) << Contents(saved).size();
 
     // The window closed right behind the save's start: the program ends once the file is whole.
     SaveFromTheMenu(w, closing);
