@@ -3,9 +3,12 @@
 // its result, as a person does while a worker reads.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/Executor.h"
@@ -21,24 +24,26 @@ public:
         }
         ran.push_back(lane);
         if (work.mustFinish) mustFinish.push_back(ran.size() - 1);
-        const Context context(*this);
+        const Context context(*this, lane);
         std::exception_ptr thrown;
         try {
             work.job(context);
         } catch (...) {
             thrown = std::current_exception();
         }
-        held_.push_back([apply = std::move(work.apply), thrown] { apply(thrown); });
+        held_.emplace_back(lane, [apply = std::move(work.apply), thrown] { apply(thrown); });
         return true;
     }
 
-    // Applies what the jobs gave back, one at a time in order; what that starts is held in turn.
-    // How many were applied.
-    int DeliverOne() {
-        if (held_.empty()) return 0;
-        const std::function<void()> next = std::move(held_.front());
-        held_.pop_front();
-        next();
+    // Applies what the jobs gave back, one at a time in order (of one lane's jobs only, as when
+    // another lane's worker takes longer); what that starts is held in turn. How many were applied.
+    int DeliverOne(std::optional<Lane> lane = std::nullopt) {
+        const auto next =
+            std::find_if(held_.begin(), held_.end(), [&](const auto& held) { return !lane || held.first == *lane; });
+        if (next == held_.end()) return 0;
+        const std::function<void()> apply = std::move(next->second);
+        held_.erase(next);
+        apply();
         return 1;
     }
     // Until nothing is held any more.
@@ -57,18 +62,19 @@ public:
 private:
     class Context final : public JobContext {
     public:
-        explicit Context(InlineExecutor& executor) : executor_(executor) {}
+        Context(InlineExecutor& executor, Lane lane) : executor_(executor), lane_(lane) {}
         void Post(std::function<void()> task) const override {
-            if (!executor_.abandoned) executor_.held_.push_back(std::move(task));
+            if (!executor_.abandoned) executor_.held_.emplace_back(lane_, std::move(task));
         }
         bool Abandoned() const override { return executor_.abandoned; }
         void ReportAlone(const std::string& text) const override { executor_.toldAlone.push_back(text); }
 
     private:
         InlineExecutor& executor_;
+        Lane lane_;
     };
 
-    std::deque<std::function<void()>> held_;
+    std::deque<std::pair<Lane, std::function<void()>>> held_;
 };
 
 }  // namespace rondel::fake

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Rondel at 144 DPI: in a prefix of its own, started once with LogPixels 96 and once with 144.
-Every control of the main window lies 1.5 times as far from the edge it keeps, and is 1.5 times
-as large, as at 96 DPI (within the pixel that rounding each part of a sum may add); every
-control lies inside its parent; every text fits its control's width, and overshoots its height
-no more than at 96 DPI, scaled. The window's picture at 144 DPI goes to OUT_PNG.
+Every control of the main window, and of the dependencies window opened for the first running
+service, lies 1.5 times as far from the edge it keeps, and is 1.5 times as large, as at 96 DPI
+(within the pixel that rounding each part of a sum may add); every control lies inside its
+parent; every text fits its control's width, and overshoots its height no more than at 96 DPI,
+scaled; the dependencies window's lower list ends above 参照 and 閉じる. The main window's picture
+at 144 DPI goes to OUT_PNG.
 Arguments: WINE_RUN WINE_ROOT BIN_DIR OUT_PNG"""
 import os, re, subprocess, sys, time
 
@@ -14,7 +16,7 @@ run = lambda *args: subprocess.run([wine_run, "--root", root, *args], capture_ou
 exe = lambda name: "Z:" + (bin_dir + "/" + name).replace("/", "\\")
 idle = "F5 キーで最新の状態に更新します"
 # The bitmap buttons' glyph (16 at 96 DPI) and its margins beside the caption.
-glyph_buttons, glyph_room = {104, 105, 106, 107, 124, 125, 126}, 16 + 3 * 4
+glyph_buttons, glyph_room = {104, 105, 106, 107, 124, 125, 126, 201, 207}, 16 + 3 * 4
 # The list and the command bar fill the tab strip's page, whose margins are the system's; the
 # drop-down list's closed height is the one the system gives its font.
 page, in_page, drop_down = 101, {102, 103}, 123
@@ -25,7 +27,8 @@ def scaled(value, dpi):  # as MulDiv rounds
 
 
 def look(dpi, picture=None):
-    """Starts Rondel with the prefix at dpi; its DPI, client size and controls (id: numbers)."""
+    """Starts Rondel with the prefix at dpi; its DPI, client size and controls (id: numbers), and
+    those of its dependencies window."""
     run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
     run("--shutdown")  # Wine reads LogPixels as its processes start
     run("--setup")
@@ -49,25 +52,41 @@ def look(dpi, picture=None):
             if frame:
                 subprocess.run(["convert", picture, "-crop", frame.group(1), "+repage", picture], check=True,
                                timeout=60)
+        # The dependencies window of the first running service: a click on its item, then on 依存関係.
+        at, form2 = {row[0]: row[1:] for row in rows[1:] if row[0] != 0}, []
+        window = exe("fixtures/WaitWindow.exe")
+        run(window, "--click", "TForm1", "102", str(scaled(60, dpi)), str(scaled(23, dpi)))
+        while not form2 and 125 in at and time.monotonic() < deadline + 60:
+            run(window, "--click", "TForm1", "125", str(at[125][2] // 2), str(at[125][3] // 2))
+            time.sleep(1)
+            form2 = [list(map(int, line.split("\t"))) for line in
+                     run(window, "--rects", "TForm2").stdout.decode().splitlines()]
     finally:
         run("--shutdown")
         rondel.wait(timeout=30)
-    if not rows:
-        return None, {}
-    return rows[0], {row[0]: row[1:] for row in rows[1:] if row[0] != 0}
+    return (rows[0] if rows else None, at, form2[0] if form2 else None,
+            {row[0]: row[1:] for row in form2[1:] if row[0] != 0})
 
 
 failures = []
 try:
     run("--setup")
-    head96, at96 = look(96)
-    head144, at144 = look(144, out_png)
+    head96, at96, dhead96, dep96 = look(96)
+    head144, at144, dhead144, dep144 = look(144, out_png)
 finally:
     run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "96", "/f")
     run("--shutdown")
 
 if not head96 or head96[0] != 96 or not head144 or head144[0] != 144:
     failures.append(f"the window's DPI: {head96 and head96[0]} and {head144 and head144[0]}, not 96 and 144")
+if not dhead96 or dhead96[0] != 96 or not dhead144 or dhead144[0] != 144 or len(dep96) != 8 or len(dep144) != 8:
+    failures.append(f"the dependencies window: {dhead96}, {len(dep96)} controls; {dhead144}, {len(dep144)} controls")
+for dep in (dep96, dep144):
+    if len(dep) == 8 and dep[206][1] + dep[206][3] > min(dep[207][1], dep[201][1]):
+        failures.append(f"the lower list {dep[206]} does not end above 参照 {dep[207]} and 閉じる {dep[201]}")
+# The dependencies window's controls (201 to 208) are held to the same rules.
+main144 = at144
+at96, at144 = {**at96, **dep96}, {**at144, **dep144}
 for control, (left, top, width, height, text_width, text_height, parent_width, parent_height) in at144.items():
     if control not in at96:
         failures.append(f"{control}: not there at 96 DPI")
@@ -96,7 +115,7 @@ list144, bar144, list96, bar96 = at144.get(102), at144.get(103), at96.get(102), 
 if not (list144 and bar144 and list96 and bar96 and abs(bar144[3] - scaled(bar96[3], 144)) <= 1 and
         list144[1] + list144[3] == bar144[1] and list144[0] == bar144[0] and list144[2] == bar144[2]):
     failures.append(f"the list {list144} and the command bar {bar144} do not share the page as at 96 DPI")
-if len(at144) < 25:
-    failures.append(f"only {len(at144)} controls measured")
+if len(main144) < 25:
+    failures.append(f"only {len(main144)} controls of the main window measured")
 print("\n".join(failures))
 sys.exit(1 if failures else 0)

@@ -24,11 +24,13 @@ std::string StateShown(const RondelWindow& w) {
     return tabs == std::string::npos ? std::string() : text.substr(tabs + 2);
 }
 
-// The question the menu's item brings, answered はい.
+// The question the menu's item brings, いいえ its default (what はい starts cannot be taken
+// back), answered はい.
 bool AnswerYes(const RondelWindow& w, const std::string& begins) {
     const RondelWindow::Dialog question = w.WaitForDialog();
     EXPECT_EQ(question.caption, "確認");
     EXPECT_EQ(question.text.rfind(begins, 0), 0u) << question.text;
+    EXPECT_TRUE(WaitFor([&] { return w.Focus() == ::GetDlgItem(question.window, IDNO); }, 5000)) << "いいえ by default";
     return w.Answer(question, IDYES);
 }
 

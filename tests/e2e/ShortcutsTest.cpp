@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,38 +47,148 @@ TEST(Shortcuts, TypingFindsAServiceAndF5FollowsItToItsNewTab) {
     EXPECT_EQ(w.Status(), "F5 キーで最新の状態に更新します");
 }
 
-// The keyboard alone: Ctrl+Tab and Ctrl+PgDn go round the tabs one way, Ctrl+Shift+Tab and
-// Ctrl+PgUp the other, from any control; Shift+Tab from the list reaches the tab strip, whose
-// arrows switch tabs; a command's button disabled under the focus hands it to the list.
-TEST(Shortcuts, TheKeyboardReachesEveryTabAndTheFocusIsNeverLost) {
-    TestService idle(ServiceDefinition(Named("KeysIdle")).Display("Kb 試験 鍵盤"));
-    ASSERT_EQ(idle.CreateError(), 0u);
+// Each key from each control that can hold the focus, pressed as a person presses it, the focus
+// put there by a click on the service and Tab from the list: Tab and Shift+Tab go to the next and
+// the previous stop, Ctrl+Tab and Ctrl+Shift+Tab show the next and the previous tab's services,
+// F5 shows what changed behind the window's back, Esc asks (いいえ, by Esc, stops nothing), Alt+T
+// and Alt+S stop and start the selected service. The focus is never lost: a command's button
+// disabled under it hands it to the list.
+TEST(Shortcuts, EachKeyHasItsEffectFromEveryControlThatHoldsTheFocus) {
+    TestService subject(ServiceDefinition(Named("KeysSubject")).Display("Kb 試験 鍵盤"));
+    TestService paused(ServiceDefinition(Named("KeysPaused")).Display("Kb 試験 一時停止"));
+    TestService stopped(ServiceDefinition(Named("KeysStopped")).Display("Kb 試験 停止"));
+    for (TestService* s : {&subject, &paused, &stopped}) ASSERT_EQ(s->CreateError(), 0u);
+    ASSERT_EQ(subject.StartAndWait(), 0u);
+    ASSERT_EQ(paused.StartAndWait(), 0u);
+    ASSERT_EQ(paused.PauseAndWait(), 0u);
     RondelWindow w;
     ASSERT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdList); }));
+
+    // The Tab order with the service running, and stopped. The start type is chosen on the way
+    // (Down in the closed drop-down list, nothing sent), so that 更新 is a stop after it.
+    const std::vector<int> whileRunning{kIdList, kIdStop, kIdSleep, kIdStart, kIdUpdate, kIdDepend, kIdClose, kIdTabMain};
+    const std::vector<int> whileStopped{kIdList, kIdRun, kIdStart, kIdUpdate, kIdDepend, kIdClose, kIdTabMain};
+    enum Effect { NextStop, PreviousStop, NextTab, PreviousTab, ReadAgain, AsksNo, Stops, Starts };
+    const struct {
+        const char* name;
+        std::initializer_list<WORD> keys;
+        Effect effect;
+    } table[] = {
+        {"Tab", {VK_TAB}, NextStop},
+        {"Shift+Tab", {VK_SHIFT, VK_TAB}, PreviousStop},
+        {"Ctrl+Tab", {VK_CONTROL, VK_TAB}, NextTab},
+        {"Ctrl+Shift+Tab", {VK_CONTROL, VK_SHIFT, VK_TAB}, PreviousTab},
+        {"F5", {VK_F5}, ReadAgain},
+        {"Esc", {VK_ESCAPE}, AsksNo},
+        {"Alt+T", {VK_MENU, 'T'}, Stops},
+        {"Alt+S", {VK_MENU, 'S'}, Starts},
+    };
+    const auto shows = [&](int tab) {
+        return w.Idle() && w.Tab() == tab && w.Text(kIdServiceName) == subject.Name() &&
+               w.Selected() == w.ItemOf(subject.Name());
+    };
+    const auto focusOn = [&](int id) { return WaitFor([&] { return w.Focus() == w.Control(id); }, 5000); };
+    // The service in the state the row needs, selected by a click, then Tab up to the focus.
+    int clicks = 0;
+    const auto prepare = [&](const std::vector<int>& stops, int focus) -> testing::AssertionResult {
+        const bool running = &stops == &whileRunning;
+        const int tab = running ? 0 : 2;
+        if (subject.State() != (running ? DWORD{SERVICE_RUNNING} : DWORD{SERVICE_STOPPED})) {
+            if ((running ? subject.StartAndWait() : subject.StopAndWait()) != 0)
+                return testing::AssertionFailure() << "the service's state";
+            WaitFor([&] { return shows(tab); }, 5000);  // the selected service followed
+        }
+        if (!WaitFor([&] { return w.Idle(); }) || (w.Tab() != tab && !w.ChooseTab(tab)))
+            return testing::AssertionFailure() << "tab " << w.Tab();
+        // Two clicks on one spot within the double-click time are a double click, which gives a
+        // list box no focus: each click lands a little aside from the one before.
+        POINT item = ItemCentre(w.Control(kIdList), w.WaitForItem(subject.Name()));
+        item.x += (clicks++ % 2) * 40;
+        ClickAt(item);
+        if (!WaitFor([&] { return shows(tab) && w.Enabled(running ? kIdStop : kIdRun) && w.Focus() == w.Control(kIdList); }))
+            return testing::AssertionFailure() << "the click: tab " << w.Tab() << ", item " << w.Selected() << ", focus "
+                                               << ::GetDlgCtrlID(w.Focus()) << ", status " << w.Status();
+        for (const int& stop : stops) {
+            if (stop == kIdStart) {
+                w.Press({VK_DOWN});
+                if (!WaitFor([&] { return w.Enabled(kIdUpdate); }, 5000)) return testing::AssertionFailure() << "no choice";
+            }
+            if (stop == focus) return testing::AssertionSuccess();
+            w.Press({VK_TAB});
+            if (!focusOn(stops[static_cast<std::size_t>(&stop - stops.data()) + 1]))
+                return testing::AssertionFailure() << "Tab from " << stop;
+        }
+        return testing::AssertionFailure() << focus << " is no stop";
+    };
+    int renamed = 0, rows = 0;
+    for (const int focus : {kIdList, kIdRun, kIdStop, kIdSleep, kIdStart, kIdUpdate, kIdDepend, kIdClose, kIdTabMain}) {
+        for (const auto& row : table) {
+            const std::vector<int>& stops = row.effect == Starts ? whileStopped : whileRunning;
+            const auto at = std::find(stops.begin(), stops.end(), focus);
+            if (at == stops.end()) continue;
+            SCOPED_TRACE(testing::Message() << row.name << " from control " << focus);
+            ++rows;
+            ASSERT_TRUE(prepare(stops, focus));
+            const std::size_t k = static_cast<std::size_t>(at - stops.begin()), n = stops.size();
+            const std::string name = "Kb 試験 改名 " + std::to_string(++renamed);
+            if (row.effect == ReadAgain) {
+                ASSERT_EQ(subject.SetString("DisplayName", name), ERROR_SUCCESS);
+            }
+            w.Press(row.keys);
+            switch (row.effect) {
+            case NextStop:
+            case PreviousStop:
+                EXPECT_TRUE(focusOn(stops[(k + (row.effect == NextStop ? 1 : n - 1)) % n]));
+                break;
+            case NextTab:
+            case PreviousTab: {
+                const TestService& listed = row.effect == NextTab ? paused : stopped;
+                EXPECT_TRUE(WaitFor([&] {
+                    return w.Tab() == (row.effect == NextTab ? 1 : 2) && w.ItemOf(listed.Name()) >= 0 &&
+                           w.ItemOf(subject.Name()) < 0;
+                })) << "the list shows the tab's services";
+                break;
+            }
+            case ReadAgain:
+                EXPECT_TRUE(WaitFor([&] {
+                    const std::vector<std::string> items = w.Items();
+                    const int item = w.Selected();
+                    return shows(0) && w.Text(kIdDisplayName) == name && item >= 0 &&
+                           items[static_cast<std::size_t>(item)].rfind("[ " + subject.Name() + " ] " + name, 0) == 0;
+                }));
+                break;
+            case AsksNo: {
+                const RondelWindow::Dialog asked = w.WaitForDialog(10000);
+                EXPECT_EQ(asked.text, "サービス「" + subject.Name() + "」を停止しますか？");
+                w.Press({VK_ESCAPE});
+                EXPECT_TRUE(WaitFor([&] { return !::IsWindow(asked.window) || !::IsWindowVisible(asked.window); }));
+                ::Sleep(300);
+                EXPECT_EQ(subject.State(), DWORD{SERVICE_RUNNING}) << "いいえ stops nothing";
+                EXPECT_TRUE(w.Idle());
+                break;
+            }
+            case Stops:
+            case Starts:
+                EXPECT_TRUE(subject.WaitForState(row.effect == Stops ? SERVICE_STOPPED : SERVICE_RUNNING));
+                EXPECT_TRUE(WaitFor([&] { return shows(row.effect == Stops ? 2 : 0); })) << w.Status();
+                EXPECT_TRUE(focusOn(kIdList)) << "the list keeps the keys";
+                break;
+            }
+            EXPECT_NE(w.Focus(), nullptr) << "the focus is never lost";
+        }
+    }
+    EXPECT_EQ(rows, 8 * 7 + 7);
+    // Ctrl+PgDn and Ctrl+PgUp as Ctrl+Tab and Ctrl+Shift+Tab; the strip's arrows switch tabs.
     const struct {
         std::initializer_list<WORD> keys;
         int tab;
-    } switches[] = {
-        {{VK_CONTROL, VK_TAB}, 1},           {{VK_CONTROL, VK_NEXT}, 2}, {{VK_CONTROL, VK_TAB}, 0},
-        {{VK_CONTROL, VK_SHIFT, VK_TAB}, 2}, {{VK_CONTROL, VK_PRIOR}, 1},
-    };
+    } switches[] = {{{VK_CONTROL, VK_NEXT}, 1}, {{VK_CONTROL, VK_PRIOR}, 0}, {{VK_CONTROL, VK_PRIOR}, 2},
+                    {{VK_CONTROL, VK_NEXT}, 0}, {{VK_SHIFT, VK_TAB}, 0},     {{VK_RIGHT}, 1}};
     for (const auto& s : switches) {
         w.Press(s.keys);
         EXPECT_TRUE(WaitFor([&] { return w.Tab() == s.tab; })) << "to tab " << s.tab;
     }
-    w.Press({VK_SHIFT, VK_TAB});
-    EXPECT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdTabMain); })) << "the strip is a stop";
-    w.Press({VK_RIGHT});
-    EXPECT_TRUE(WaitFor([&] { return w.Tab() == 2; }));
-    w.Press({VK_TAB});
-    EXPECT_TRUE(WaitFor([&] { return w.Focus() == w.Control(kIdList); }));
-
-    // Alt+S starts the service; its button is disabled meanwhile, and the list keeps the keys.
-    ASSERT_TRUE(w.Select(idle.Name()));
-    w.Press({VK_MENU, 'S'});
-    ASSERT_TRUE(WaitFor([&] { return w.Idle() && w.Tab() == 0 && w.Text(kIdServiceName) == idle.Name(); }));
-    EXPECT_EQ(w.Focus(), w.Control(kIdList));
-    EXPECT_EQ(idle.StopAndWait(), 0u);
+    EXPECT_EQ(w.Focus(), w.Control(kIdTabMain));
 }
 
 TEST(Shortcuts, TheMenuCopiesTheDetailsInBothFormats) {
@@ -124,8 +235,9 @@ std::string Contents(const std::string& path) {
     return bytes;
 }
 
-// The menu's "L", then the system's save dialog over the window: the file's name typed, Enter.
-void SaveFromTheMenu(const RondelWindow& w, const std::string& file) {
+// The menu's "L", then the system's save dialog over the window: the file's name typed, Enter;
+// for a file that exists, はい to the dialog's question whether to replace it.
+void SaveFromTheMenu(const RondelWindow& w, const std::string& file, bool replace = false) {
     ::PostMessageA(w.Control(kIdList), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w.Control(kIdList)), MAKELPARAM(-1, -1));
     ASSERT_TRUE(MenuShows(true));
     ::PostMessageA(w.Control(kIdList), WM_CHAR, 'l', 1);
@@ -139,6 +251,13 @@ void SaveFromTheMenu(const RondelWindow& w, const std::string& file) {
     ASSERT_NE(name, nullptr);
     ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    if (!replace) return;
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        question = ::FindWindowA("#32770", nullptr);
+        return question != nullptr && ::IsWindowVisible(question) && ::GetWindow(question, GW_OWNER) == dialog;
+    }));
+    ::PostMessageA(::GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
 }
 
 TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsvAndAClosedWindowStillSaves) {
@@ -153,6 +272,16 @@ TEST(Shortcuts, TheMenuSavesTheThreeTabsAsRondelListsCsvAndAClosedWindowStillSav
     ASSERT_EQ(RunAndWait("\"" + BuildDirectory() + "RondelList.exe\" --csv --output \"" + listed + "\"", 60000), 0u);
     EXPECT_EQ(Contents(saved).rfind("\xEF\xBB\xBFtab,service name,", 0), 0u);
     EXPECT_EQ(Contents(saved), Contents(listed));
+
+    // Over an older file, longer than the list: the list replaces it whole.
+    {
+        const std::string older(Contents(listed).size() * 2, 'x');
+        unique_file file(::CreateFileA(saved.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && ::WriteFile(file.get(), older.data(), static_cast<DWORD>(older.size()), &written, nullptr));
+    }
+    SaveFromTheMenu(w, saved, true);
+    EXPECT_TRUE(WaitFor([&] { return w.Idle() && Contents(saved) == Contents(listed); })) << Contents(saved).size();
 
     // The window closed right behind the save's start: the program ends once the file is whole.
     SaveFromTheMenu(w, closing);

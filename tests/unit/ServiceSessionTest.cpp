@@ -64,8 +64,9 @@ protected:
 };
 
 // A refresh's result meets what the person chose while it read: their selection, start-type
-// choice and tab stay; only a selected service that moved takes its tab along.
-TEST_F(SessionTest, ThePersonsChoicesMadeWhileARefreshReadsAreKept) {
+// choice and tab stay; only a selected service that moved takes its tab along. A command's end
+// leaves the person's choice made meanwhile too.
+TEST_F(SessionTest, ThePersonsChoicesMadeWhileARequestReadsAreKept) {
     Open();
     EXPECT_EQ(session.StatusText(), "F5 キーで最新の状態に更新します\t\t最終更新 18:22:03");
     Click("Alpha");
@@ -102,6 +103,15 @@ TEST_F(SessionTest, ThePersonsChoicesMadeWhileARefreshReadsAreKept) {
     EXPECT_EQ(session.Model().CurrentTab(), kPausedTab);
     EXPECT_EQ(Selected(), "Beta");
     EXPECT_EQ(session.Model().ChosenStartValue(), 2u) << "a start type chosen and not sent stays chosen";
+
+    session.ShowTab(kStoppedTab);
+    Click("Gamma");
+    ASSERT_TRUE(session.Ask(Request::Start));
+    Click("Alpha");
+    executor.Settle();
+    EXPECT_EQ(Service("Gamma").currentState, kServiceRunning);
+    EXPECT_EQ(session.Model().CurrentTab(), kStoppedTab);
+    EXPECT_EQ(Selected(), "Alpha");
 }
 
 // The live list reads beside the user's requests and never makes them wait; its result is
@@ -117,6 +127,9 @@ TEST_F(SessionTest, TheLiveListNeverHoldsUpACommandAndFollowsWhatChangedAfterIt)
     EXPECT_FALSE(session.Model().Busy());
     EXPECT_TRUE(session.Model().Commands().start) << "the commands stay while the live list reads";
     ASSERT_TRUE(session.Ask(Request::Start)) << "asked while the live list reads: carried out at once";
+    // The live list's worker takes longer: the command's lists come first, and the reading it
+    // overtook is dropped when it comes.
+    executor.DeliverOne(Lane::Request);
     executor.Settle();
     EXPECT_EQ(Service("Gamma").currentState, kServiceRunning);
     EXPECT_EQ(session.Model().CurrentTab(), kRunningTab);
@@ -364,6 +377,20 @@ TEST_F(SessionTest, DependentsStoppedAndAProcessEndedOnlyAfterTheQuestion) {
     executor.Settle();
     EXPECT_EQ(session.Model().RunningDependents(), (std::vector<std::string>{"Beta"}));
     ASSERT_TRUE(session.Model().Commands().stopWithDependents);
+    // A dependent that refuses ends the sequence: the dialog says so, and nothing is said done.
+    Service("Beta").controlError = kErrorAccessDenied;
+    ASSERT_TRUE(session.Ask(Request::StopWithDependents));
+    session.TakeQuestion()->onYes();
+    executor.Settle();
+    EXPECT_EQ(Notices(), (std::vector<Notice>{{Notice::Refusal, "サービス「Beta」を停止できませんでした。依存サービスとともに"
+                                                                "停止するのを中止しました。\r\nmessage 5（エラー 5）"}}));
+    EXPECT_EQ(session.StatusText().substr(0, session.StatusText().find('\t')), "F5 キーで最新の状態に更新します");
+    EXPECT_EQ(Service("Alpha").currentState, kServiceRunning);
+    Service("Beta").controlError = 0;
+    session.ShowTab(kRunningTab);
+    Click("Alpha");
+    executor.Settle();
+
     ASSERT_TRUE(session.Ask(Request::StopWithDependents));
     std::optional<Question> question = session.TakeQuestion();
     ASSERT_TRUE(question);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ListBoxTestSupport.h"
 
@@ -117,6 +118,22 @@ TEST(GraphicListBoxWindow, IsAnOwnerDrawnStringListBox) {
     EXPECT_EQ(clicks, 0);
     f.list.Items().Clear();
     EXPECT_EQ(f.list.Items().Count(), 0);
+
+    // Texts assigned anew change the items in place: one changed below the top leaves the list
+    // where it was scrolled, and the items above it are not drawn again.
+    std::vector<std::string> texts(40, "同じ");
+    f.list.Items().Assign(texts);
+    f.list.SetTopIndex(10);
+    ::UpdateWindow(f.list.Handle());
+    texts[12] = "変わった";
+    f.list.Items().Assign(texts);
+    RECT dirty{};
+    ::GetUpdateRect(f.list.Handle(), &dirty, FALSE);
+    EXPECT_GE(dirty.top, f.list.ItemRect(12).top) << "drawn again from " << dirty.top;
+    EXPECT_EQ(f.list.TopIndex(), 10);
+    EXPECT_EQ(::SendMessageA(f.list.Handle(), LB_GETCOUNT, 0, 0), 40);
+    EXPECT_EQ(f.list.Items()[12], "変わった");
+    f.list.Items().Clear();
 
     // Items added before the window exists arrive with it.
     TGraphicListBox early;
