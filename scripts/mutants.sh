@@ -10,6 +10,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 # file | exact text | replacement | what the fault is | the end-to-end tests to run too (a filter)
+# (⏎ in a text stands for a line break)
 mutants=(
   "src/catalogue/ServiceCatalogue.cpp|            if (at[i] > at[j]) {|            if (at[i] >= at[j]) {|the exchange sort swaps equal names"
   "src/catalogue/ServiceCatalogue.cpp|    return static_cast<unsigned char>(*p) > static_cast<unsigned char>(*q);|    return static_cast<unsigned char>(*p) >= static_cast<unsigned char>(*q);|a name counts as greater than an equal one"
@@ -47,6 +48,12 @@ mutants=(
   "src/ui/Unit1View.cpp|        if (otherTab) GLB_List.SetTopIndex(0);|        GLB_List.SetTopIndex(0);|the tab shown loses its scroll position when the lists follow the services|MainWindow.FollowsServicesChangedElsewhereKeepingSelectionAndScroll"
   "src/ui/Unit1Input.cpp|        session_->StepTab(command == kCmdNextTab ? 1 : -1);|        session_->StepTab(1);|Ctrl+Shift+Tab shows the next tab, not the one before|Shortcuts.EachKeyHasItsEffectFromEveryControlThatHoldsTheFocus"
   "src/ui/Unit1Input.cpp|            if (AskNoByDefault(question->text, Handle())) question->onYes();|            if (ShowMessageDialog(question->text, mtConfirmation, DialogButtons(mbYes) + DialogButtons(mbNo), 0, Handle()) == mrYes) question->onYes();|a question whose はい cannot be taken back (the dependents, the process) has はい as its default|ServiceTasks.*"
+  "src/model/ServiceModel.cpp|    can.saveList = idle && catalogue_ != nullptr;|    can.saveList = catalogue_ != nullptr;|一覧を保存 is offered while a request is under way"
+  "src/model/ServiceSession.cpp|    listedAt_ = ListedAtText(now[0], now[1], now[2]);|    if (lists.catalogue) listedAt_ = ListedAtText(now[0], now[1], now[2]);|F5 with nothing changed leaves 最終更新 at the old time"
+  "src/model/SessionRequests.cpp|            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after, done);⏎        },⏎        true);|            Finish(outcome.refusal, outcome.lists ? &*outcome.lists : nullptr, after, done);⏎        },⏎        false);|closing the window during a restart ends it with the service stopped"
+  "src/model/SessionRequests.cpp|outcome.step == RestartStep::Start ? ServiceCommand::Start : ServiceCommand::Stop;|ServiceCommand::Stop;|a restart whose start times out tells of the stop request"
+  "src/platform/Win32Files.cpp|file.c_str(), MOVEFILE_REPLACE_EXISTING|file.c_str(), 0|a save onto an existing file fails|Shortcuts.TheMenuSaves*"
+  "src/toolkit/Form.cpp|    if (accelerators_ && ::TranslateAcceleratorA(|    if (accelerators_ && ::GetParent(message.hwnd) == Handle() && ::TranslateAcceleratorA(|the window's keys do nothing while a control inside a panel holds the focus|Shortcuts.EachKeyHasItsEffectFromEveryControlThatHoldsTheFocus"
 )
 
 log=$(mktemp)
@@ -82,7 +89,7 @@ for index in "${!mutants[@]}"; do
     [[ $# -gt 0 && "$1" != "$number" ]] && continue
     IFS='|' read -r file from to what e2e <<<"${mutants[$index]}"
     cp "$file" "$file.mutant-backup"
-    if ! FROM="$from" TO="$to" perl -0pi -e 's/\Q$ENV{FROM}\E/$ENV{TO}/ or exit 3' "$file"; then
+    if ! FROM="$from" TO="$to" perl -0pi -e 'BEGIN { ($f, $t) = map { s/⏎/\n/gr } @ENV{qw(FROM TO)} } s/\Q$f\E/$t/ or exit 3' "$file"; then
         echo "$number: the text to change is no longer in $file: $what"
         mv "$file.mutant-backup" "$file"
         touch "$file"

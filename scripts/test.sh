@@ -9,6 +9,7 @@ scripts/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
+rm -f build/test-*.log
 status=0
 
 # Adds the counts of one ctest run from its summary line ("... N tests failed out of M").
@@ -38,9 +39,17 @@ for preset in native windows fuzz; do
         continue
     fi
     echo "== $preset: tests"
-    ctest --preset "$preset" 2>&1 | tee "$log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true
+    ctest --preset "$preset" --output-on-failure 2>&1 | tee "$log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|Failed|\*\*\*' || true
     grep -q '100% tests passed' "$log" || status=1
     count "$log"
+done
+
+# What each failing test said (GoogleTest's failures, a few lines each), so that a run read only
+# from its end still shows why.
+for preset in native windows fuzz; do
+    log=build/test-$preset.log
+    [[ -f "$log" ]] || continue
+    tr -d '\r' <"$log" | grep -E -A6 ': Failure$|^\[  FAILED  \] [A-Za-z]' | grep -v '^\[       OK \]' | head -n 60
 done
 
 echo "$passed passed, $failed failed"
