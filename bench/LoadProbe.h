@@ -55,21 +55,12 @@ inline LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam =
     return static_cast<LRESULT>(result);
 }
 
-inline std::string ItemText(HWND list, int index) {
-    const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(index));
-    if (length < 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return platform::FromWide(text, platform::kCodePage932);
-}
-
 // The index of the service's item, looked for first around where it was last seen: reading
 // 5,000 items back across processes takes seconds. -1 when the list does not hold it.
 inline int FindItem(HWND list, const std::string& name, int& hint) {
     const std::string head = "[ " + name + " ]";
     const int count = static_cast<int>(Ask(list, LB_GETCOUNT));
-    const auto at = [&](int i) { return i >= 0 && i < count && ItemText(list, i).rfind(head, 0) == 0; };
+    const auto at = [&](int i) { return i >= 0 && i < count && ListItemText(list, i).rfind(head, 0) == 0; };
     for (int d = 0; d <= 8; ++d) {
         if (at(hint - d)) return hint -= d;
         if (at(hint + d)) return hint += d;

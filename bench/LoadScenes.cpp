@@ -99,7 +99,7 @@ void Choices(RondelWindow& w, Pick& middle) {
         const HWND combo = w.Control(kIdStart);
         // Two items below the selected one: the service the person picks instead.
         const int other = w.Selected() + 2;
-        const std::string otherText = ItemText(list, other);
+        const std::string otherText = ListItemText(list, other);
         const std::string otherName = otherText.size() > 2 ? otherText.substr(2, otherText.find(" ]") - 2) : "";
         w.PostKey(VK_F5);
         if (!Until([&] { return !w.Idle(); }, 2000, 1)) {
@@ -135,7 +135,7 @@ void Choices(RondelWindow& w, Pick& middle) {
             [&] {
                 if (kind == 0)
                     return w.Text(kIdServiceName) == otherName &&
-                           ItemText(list, w.Selected()).rfind("[ " + otherName + " ]", 0) == 0;
+                           ListItemText(list, w.Selected()).rfind("[ " + otherName + " ]", 0) == 0;
                 if (kind == 1) return Ask(combo, CB_GETCURSEL) == otherItem && w.Enabled(kIdUpdate);
                 return w.Tab() == kRunningTab;
             },

@@ -102,16 +102,23 @@ RECT BoundsOf(HWND control) {
     return rect;
 }
 
+std::string ListItemText(HWND list, int index) {
+    // LB_GETTEXT takes no buffer size, and the window may give the item another text between the
+    // two questions (its lists change items in place): a text that grew meanwhile must not write
+    // past the buffer, so the buffer is far larger than the length first told.
+    const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(index));
+    if (length < 0) return {};
+    thread_local std::vector<wchar_t> buffer;
+    buffer.resize(std::max<std::size_t>(buffer.size(), static_cast<std::size_t>(length) * 2 + 65536));
+    const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+    if (copied <= 0) return {};
+    return ToAnsi(std::wstring(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size())));
+}
+
 std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
     const LRESULT count = Ask(list, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = Ask(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
-        std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-        const LRESULT copied = Ask(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-        items.push_back(ToAnsi(text));
-    }
+    for (LRESULT i = 0; i < count; ++i) items.push_back(ListItemText(list, static_cast<int>(i)));
     return items;
 }
 
@@ -290,8 +297,17 @@ bool ShowsSomething(HWND control, const RECT& part) {
 }
 
 RondelWindow::RondelWindow() {
-    // A program still closing from the test before would take this start over.
-    WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000);
+    // A program still closing from the test before would take this start over; one still there
+    // after that was left by a test program that ended abnormally, and is ended.
+    if (!WaitFor([] { return ::FindWindowA("TForm1", nullptr) == nullptr; }, 10000)) {
+        DWORD leftId = 0;
+        ::GetWindowThreadProcessId(::FindWindowA("TForm1", nullptr), &leftId);
+        if (const HANDLE left = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, leftId)) {
+            ::TerminateProcess(left, 99);
+            ::WaitForSingleObject(left, 5000);
+            ::CloseHandle(left);
+        }
+    }
     if (!StartRondel(process_)) return;
     WaitFor([&] { return (main_ = ::FindWindowA("TForm1", nullptr)) != nullptr && ::IsWindowVisible(main_); }, 30000);
     // The window shows at once; its lists fill once the services have been read.

@@ -28,6 +28,7 @@ RECT BoundsOf(HWND control);
 
 // The items of another process's graphic list box, and the index of a service's item.
 std::vector<std::string> ListItems(HWND list);
+std::string ListItemText(HWND list, int index);
 int ListItemOf(HWND list, const std::string& serviceName);
 // Scrolls the item into view and clicks it.
 void ClickListItem(HWND list, int index);
