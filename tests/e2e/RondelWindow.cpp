@@ -361,7 +361,16 @@ bool RondelWindow::Select(const std::string& serviceName) {
     const int index = ItemOf(serviceName);
     if (index < 0) return false;
     ClickListItem(Control(kIdList), index);
-    return WaitFor([&] { return Selected() == index && Text(kIdServiceName) == serviceName; });
+    if (!WaitFor([&] { return Selected() == index && Text(kIdServiceName) == serviceName; })) return false;
+    // The service's state comes with its details, read on the window's worker: until the status
+    // bar says it, the commands follow the state the lists were read with. (A service whose
+    // state cannot be read never says it.)
+    WaitFor([&] {
+        const std::string text = Text(kIdStatusBar);
+        const std::size_t tabs = text.find("\t\t");
+        return tabs != std::string::npos && text.compare(tabs + 2, std::string("最終更新").size(), "最終更新") != 0;
+    }, 5000);
+    return true;
 }
 
 void RondelWindow::Click(int id) const { ::PostMessageA(Control(id), BM_CLICK, 0, 0); }
