@@ -241,15 +241,17 @@ TEST(Win32Services, PendingStatesAreReportedWithRisingCheckPoints) {
     EXPECT_GT(samples.front().waitHint, 0u);
     EXPECT_LT(samples.front().checkPoint, samples[samples.size() - 2].checkPoint);
 
+    // The test service's handler only passes a control on: its pending state follows a moment
+    // after the control is taken, and lasts 800 ms.
     EXPECT_EQ(ControlOf(manager, "RondelT_Slow", kServiceControlPause), 0u);
-    EXPECT_EQ(StatusOf(manager, "RondelT_Slow").currentState, kServicePausePending);
+    EXPECT_TRUE(SawState(manager, "RondelT_Slow", kServicePausePending, 400));
     EXPECT_TRUE(SawState(manager, "RondelT_Slow", kServicePaused, 5000));
     EXPECT_EQ(ControlOf(manager, "RondelT_Slow", kServiceControlContinue), 0u);
-    EXPECT_EQ(StatusOf(manager, "RondelT_Slow").currentState, kServiceContinuePending);
+    EXPECT_TRUE(SawState(manager, "RondelT_Slow", kServiceContinuePending, 400));
     EXPECT_TRUE(SawState(manager, "RondelT_Slow", kServiceRunning, 5000));
 
     EXPECT_EQ(ControlOf(manager, "RondelT_Slow", kServiceControlStop), 0u);
-    EXPECT_EQ(StatusOf(manager, "RondelT_Slow").currentState, kServiceStopPending);
+    ASSERT_TRUE(SawState(manager, "RondelT_Slow", kServiceStopPending, 400));
     // Any control while stop-pending: 1061.
     EXPECT_EQ(ControlOf(manager, "RondelT_Slow", kServiceControlInterrogate), kErrorServiceCannotAcceptCtrl);
     EXPECT_EQ(ControlOf(manager, "RondelT_Slow", kServiceControlStop), kErrorServiceCannotAcceptCtrl);
