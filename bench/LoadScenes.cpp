@@ -198,22 +198,6 @@ void MenuCommands(RondelWindow& w, Pick& middle) {
     Say("menu commands", line + ")", began);
 }
 
-static std::string Contents(const std::string& path) {
-    unique_file file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
-    DWORD read = 0;
-    if (file && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.clear();
-    return bytes;
-}
-
-static std::string TemporaryFile(const std::string& name) {
-    char directory[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + name;
-    ::DeleteFileA(path.c_str());
-    return path;
-}
-
 static long long Lines(const std::string& text) {
     long long lines = 0;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;

@@ -102,7 +102,6 @@ public:
     // What the lists keep of each listed service's key (ServiceKeyExtras), by its name; filled by
     // builds with a memory. Which services each depends on, and its description ("" for none).
     using Extras = std::map<std::string, ServiceKeyExtras>;
-    const Extras& ExtrasOf() const { return extras_; }
     std::map<std::string, std::vector<std::string>> DependsOnOf() const;
     const std::string& DescriptionOf(const std::string& serviceName) const;
 

@@ -13,10 +13,6 @@ namespace {
 // What the catalogue reads of a "DependOnService" value at most: far more than any real list.
 constexpr std::size_t kLongestDependOnService = 64 * 1024;
 
-}  // namespace
-
-namespace {
-
 const char kUnknown[] = "不明";
 const char kExecutableNotFound[] = "実行ファイルが見つかりません";
 const char kSystemRootPrefix[] = "\\SystemRoot\\";

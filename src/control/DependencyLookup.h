@@ -14,7 +14,6 @@
 
 namespace rondel {
 
-
 // A kernel, file-system or recognizer driver: listed with the driver icon, never shown in the
 // main window.
 bool IsDriver(uint32_t serviceType);

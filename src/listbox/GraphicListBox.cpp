@@ -8,9 +8,9 @@
 #include "listbox/ItemLayout.h"
 #include "platform/Win32Handles.h"
 #include "text/AnsiText.h"
-#include "toolkit/Form.h"
 #include "text/StringList.h"
 #include "toolkit/Bitmap.h"
+#include "toolkit/Form.h"
 
 namespace rondel {
 

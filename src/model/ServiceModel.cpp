@@ -46,7 +46,6 @@ std::string TimeText(int hour, int minute, int second) {
 
 std::string ListedAtText(int hour, int minute, int second) { return "最終更新 " + TimeText(hour, minute, second); }
 
-
 namespace {
 
 std::string UnderWayText(const PendingRequest& pending) {

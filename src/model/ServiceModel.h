@@ -53,7 +53,6 @@ std::string ListedAtText(int hour, int minute, int second);
 // A time of day as the status bar says it: "9:05:07".
 std::string TimeText(int hour, int minute, int second);
 
-
 // The details panel's labels, in its order (the memo has none on the panel, "サービスの説明" in the
 // copies).
 inline constexpr const char* kDetailLabels[] = {"サービス名", "表示名", "会社名", "説　明",

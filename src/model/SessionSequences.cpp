@@ -51,10 +51,9 @@ bool ServiceSession::AskDependentsSequence(bool restart) {
     const std::vector<std::string> dependents = model_.RunningDependents();
     if (dependents.empty()) return false;
     const std::string text =
-        restart ? "サービス「" + serviceName + "」を再起動します。先に次の依存サービスを停止し、再起動の後でもう一度開始します。\r\n\r\n" +
-                      ListedLines(dependents) + "\r\nよろしいですか？"
-                : "サービス「" + serviceName + "」を停止します。先に次の依存サービスを停止します。\r\n\r\n" +
-                      ListedLines(dependents) + "\r\nよろしいですか？";
+        "サービス「" + serviceName + "」を" +
+        (restart ? "再起動します。先に次の依存サービスを停止し、再起動の後でもう一度開始します。" : "停止します。先に次の依存サービスを停止します。") +
+        "\r\n\r\n" + ListedLines(dependents) + "\r\nよろしいですか？";
     questions_.push_back({text, [this, serviceName, dependents, restart] {
                               StartDependentsSequence(serviceName, dependents, restart);
                           }});

@@ -115,6 +115,22 @@ std::string ListItemText(HWND list, int index) {
     return ToAnsi(std::wstring(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size())));
 }
 
+std::string TemporaryFile(const std::string& name) {
+    char directory[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + name;
+    ::DeleteFileA(path.c_str());
+    return path;
+}
+
+std::string Contents(const std::string& path) {
+    unique_file file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
+    DWORD read = 0;
+    if (file && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.clear();
+    return bytes;
+}
+
 std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
     const LRESULT count = Ask(list, LB_GETCOUNT);

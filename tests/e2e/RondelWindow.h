@@ -29,6 +29,11 @@ RECT BoundsOf(HWND control);
 // The items of another process's graphic list box, and the index of a service's item.
 std::vector<std::string> ListItems(HWND list);
 std::string ListItemText(HWND list, int index);
+
+// A file of that name in the temporary directory, deleted first; a file's whole content ("" when
+// it cannot be read).
+std::string TemporaryFile(const std::string& name);
+std::string Contents(const std::string& path);
 int ListItemOf(HWND list, const std::string& serviceName);
 // Scrolls the item into view and clicks it.
 void ClickListItem(HWND list, int index);

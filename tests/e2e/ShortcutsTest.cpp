@@ -219,21 +219,6 @@ TEST(Shortcuts, TheMenuCopiesTheDetailsInBothFormats) {
 
 }
 
-// The file in the temporary directory, deleted first; its whole content once it exists.
-std::string TemporaryFile(const char* name) {
-    char directory[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + name;
-    ::DeleteFileA(path.c_str());
-    return path;
-}
-std::string Contents(const std::string& path) {
-    unique_file file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
-    DWORD read = 0;
-    if (file && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) bytes.clear();
-    return bytes;
-}
 
 // The menu's "L", then the system's save dialog over the window: the file's name typed, Enter;
 // for a file that exists, はい to the dialog's question whether to replace it.
